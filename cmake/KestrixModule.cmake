@@ -1,0 +1,45 @@
+# A plug-in module: <name>.8bf with the framework, the effect, its resources and the
+# PiPL generated from the one table in framework/host/pipl.cpp.
+
+# The PiPL generator runs at build time, so it is built with the machine's own compiler.
+find_program(KX_HOST_CXX NAMES g++ c++ REQUIRED)
+set(KX_PIPL_GEN ${CMAKE_BINARY_DIR}/pipl_gen)
+set(KX_PIPL_GEN_SOURCES
+    ${PROJECT_SOURCE_DIR}/tools/pipl_gen/pipl_gen.cpp
+    ${PROJECT_SOURCE_DIR}/framework/host/pipl.cpp)
+add_custom_command(
+    OUTPUT ${KX_PIPL_GEN}
+    COMMAND ${KX_HOST_CXX} -std=c++17 -O1 -I${PROJECT_SOURCE_DIR} ${KX_PIPL_GEN_SOURCES} -o ${KX_PIPL_GEN}
+    DEPENDS ${KX_PIPL_GEN_SOURCES} ${PROJECT_SOURCE_DIR}/framework/host/pipl.h
+    COMMENT "Building the PiPL generator")
+add_custom_target(kx_pipl_gen DEPENDS ${KX_PIPL_GEN})
+
+function(add_kestrix_module name)
+    cmake_parse_arguments(M "" "" "SOURCES;OBJECTS" ${ARGN})
+    set(pipl_dir ${CMAKE_BINARY_DIR}/pipl/${name})
+    set(pipl ${pipl_dir}/${name}.pipl)
+    add_custom_command(
+        OUTPUT ${pipl}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${pipl_dir}
+        COMMAND ${KX_PIPL_GEN} ${name} ${pipl}
+        DEPENDS kx_pipl_gen ${KX_PIPL_GEN}
+        COMMENT "Generating the PiPL of ${name}")
+    set(rc ${PROJECT_SOURCE_DIR}/resources/${name}/${name}.rc)
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${pipl})
+
+    set(objects $<TARGET_OBJECTS:kx_core> $<TARGET_OBJECTS:kx_win>)
+    foreach(lib IN LISTS M_OBJECTS)
+        list(APPEND objects $<TARGET_OBJECTS:${lib}>)
+    endforeach()
+    add_library(${name} MODULE ${M_SOURCES} ${objects} ${rc}
+        ${PROJECT_SOURCE_DIR}/framework/host/entry.def)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${pipl_dir}
+        ${PROJECT_SOURCE_DIR}/resources/${name})
+    set_target_properties(${name} PROPERTIES
+        PREFIX "" SUFFIX ".8bf"
+        LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+    # Everything the module needs is inside it: a host process has no mingw runtime.
+    target_link_options(${name} PRIVATE -static -static-libgcc -static-libstdc++
+        -Wl,--gc-sections -s)
+    target_link_libraries(${name} PRIVATE user32 gdi32 kernel32)
+endfunction()

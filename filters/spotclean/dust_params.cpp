@@ -1,0 +1,68 @@
+#include "filters/spotclean/dust_params.h"
+
+#include <cstddef>
+
+#include "filters/spotclean/spot_params.h"
+#include "framework/host/image_access.h"
+#include "framework/host/module.h"
+#include "framework/host/platform.h"
+#include "framework/host/settings.h"
+
+DustParams gDustParams;
+uint8_t* gDustBlocks[kDustBlocks];
+uint8_t* gDustScratch;
+
+namespace {
+
+void setDefaults() {
+    gDustParams.brushSize = 25;
+    gDustParams.radius = 2;
+    gDustParams.level = 50;
+    gDustParams.sizeSource = kSourcePressure;
+    gDustParams.buildup = 0;
+}
+
+void freeBuffers() {
+    for (uint8_t*& block : gDustBlocks) {
+        if (block) freeFixed(block);
+        block = nullptr;
+    }
+    if (gDustScratch) freeFixed(gDustScratch);
+    gDustScratch = nullptr;
+}
+
+bool initBuffers() {
+    for (uint8_t*& block : gDustBlocks) {
+        block = static_cast<uint8_t*>(allocFixed(kDustBlockBytes));
+        if (!block) return false;
+    }
+    gDustScratch = static_cast<uint8_t*>(allocFixed(kDustBlockBytes));
+    return gDustScratch != nullptr;
+}
+
+// dustclean keeps its settings under fixed English names in the tablet driver's file.
+const SettingKey kKeys[] = {
+    {0, "Current Tool", kCurrentToolField, 4, true, 0, 2},
+    {0, "Pressure Size", int16_t(offsetof(DustParams, sizeSource)), 4, true, 1, 2},
+    {0, "Brush Size", int16_t(offsetof(DustParams, brushSize)), 2, true, 1, 99},
+    {0, "Radius", int16_t(offsetof(DustParams, radius)), 2, true, 1, 16},
+    {0, "Level", int16_t(offsetof(DustParams, level)), 2, true, 1, 255},
+    {0, "Buildup", int16_t(offsetof(DustParams, buildup)), 1, false, 0, 1},
+};
+
+const SettingsLayout kSettings = {
+    "vorla.ini", 0, "Dustclean", kKeys, int(sizeof kKeys / sizeof kKeys[0]),
+    0,           "Window", 0,  "Maximized",
+};
+
+// Done restores the transparency plane from the source as spotclean does: the eraser
+// forces it to 255 in CMYK images, which must not reach the host's layer.
+const EffectHooks kHooks = {
+    initBuffers, freeBuffers, setDefaults, finalApplyTransparency, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+
+const ModuleInfo kDustcleanModule = {
+    "dustclean", &kHooks, &gDustParams, sizeof(DustParams), &kSettings, "Kestrix Warper %x",
+};

@@ -1,0 +1,23 @@
+// Writes a deliverable's PiPL resource bytes for the resource compiler.
+#include <cstdio>
+
+#include "framework/host/pipl.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: pipl_gen MODULE OUTPUT\n");
+        return 1;
+    }
+    const PiplInfo* info = findPipl(argv[1]);
+    if (!info) {
+        std::fprintf(stderr, "pipl_gen: no PiPL for '%s'\n", argv[1]);
+        return 1;
+    }
+    std::vector<uint8_t> bytes = buildPipl(*info);
+    std::FILE* f = std::fopen(argv[2], "wb");
+    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0) {
+        std::fprintf(stderr, "pipl_gen: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
