@@ -1,0 +1,29 @@
+// Command line of host.exe, parsed without windows.h.
+#pragma once
+#include <string>
+#include <vector>
+
+enum class HostCommand { Gui, Pipl, Run };
+
+struct HostArgs {
+    HostCommand command = HostCommand::Gui;
+    std::string plugin, dump, image, mask, paramsIn, paramsOut, out, report, screenshotMain;
+    bool floating = false;
+    bool haveFilterRect = false;
+    int filterRect[4] = {0, 0, 0, 0};  // left, top, right, bottom as given on the command line
+    std::vector<int> selectors = {1, 2, 3, 5};
+    bool displayPixels = true;
+    bool advanceState = true;
+    bool haveAdvanceStateError = false;
+    int advanceStateError = 0;
+    bool guardFront = false;
+    int answerButton = 1;  // IDOK; IDYES 6, IDNO 7, IDCANCEL 2
+    std::string answerName = "ok";
+    int timeoutMs = 60000;
+};
+
+// Returns false with a message for bad arguments.
+bool parseHostArgs(const std::vector<std::string>& argv, HostArgs& args, std::string& error);
+
+// "about", "parameters", ... or "selector<N>" for numbers outside 0..5.
+std::string selectorName(int selector);

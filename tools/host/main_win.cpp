@@ -1,0 +1,190 @@
+// host.exe: reference host for the Kestrix filter plug-ins.
+//   host.exe pipl --plugin P.8bf [--dump FILE]
+//   host.exe run --plugin P.8bf --image IN.pam [...]   (see host_args.h)
+//   host.exe                                          interactive window
+// Exit codes: 0 ran (whatever the plug-in answered), 1 bad arguments or files,
+// 2 module unusable (load, PiPL, entry, image mode not enabled), 3 fault, 4 timeout.
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "filter_session_win.h"
+#include "host_args.h"
+#include "host_procs_win.h"
+#include "main_window_win.h"
+#include "messagebox_hook_win.h"
+#include "param_handle_win.h"
+#include "plugin_module_win.h"
+#include "png_write.h"
+#include "report_sink_win.h"
+
+namespace {
+
+bool readFile(const std::string& path, std::vector<uint8_t>& out) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) return false;
+    out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    return true;
+}
+
+bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(f);
+}
+
+int fail(int code, const std::string& message) {
+    std::fprintf(stderr, "host: %s\n", message.c_str());
+    return code;
+}
+
+// The main window's client area as it is on screen, to a PNG.
+bool screenshotWindow(HWND w, const std::string& path) {
+    RECT rc;
+    GetClientRect(w, &rc);
+    const int width = rc.right, height = rc.bottom;
+    if (width <= 0 || height <= 0) return false;
+    HDC wdc = GetDC(w), mdc = CreateCompatibleDC(wdc);
+    HBITMAP bmp = CreateCompatibleBitmap(wdc, width, height);
+    HGDIOBJ old = SelectObject(mdc, bmp);
+    BitBlt(mdc, 0, 0, width, height, wdc, 0, 0, SRCCOPY);
+    SelectObject(mdc, old);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::vector<uint8_t> bgrx(size_t(width) * height * 4), rgb(size_t(width) * height * 3);
+    GetDIBits(mdc, bmp, 0, UINT(height), bgrx.data(), &bi, DIB_RGB_COLORS);
+    for (size_t i = 0; i < size_t(width) * height; ++i) {
+        rgb[3 * i] = bgrx[4 * i + 2];
+        rgb[3 * i + 1] = bgrx[4 * i + 1];
+        rgb[3 * i + 2] = bgrx[4 * i];
+    }
+    DeleteObject(bmp);
+    DeleteDC(mdc);
+    ReleaseDC(w, wdc);
+    return writePng(path, width, height, 3, rgb.data(), size_t(width) * 3);
+}
+
+int piplCommand(const HostArgs& a) {
+    PluginModule m;
+    bool ok = m.load(a.plugin);
+    if (!a.dump.empty() && !m.piplBytes.empty() && !writeFile(a.dump, m.piplBytes))
+        return fail(1, "cannot write " + a.dump);
+    for (const auto& line : m.pipl.lines) std::printf("%s=%s\n", line.first.c_str(), Report::escape(line.second).c_str());
+    if (!ok) {
+        std::printf("pipl: bad %s: %s\n", m.badKey.c_str(), m.why.c_str());
+        std::fflush(stdout);
+        return 1;
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+int runCommand(const HostArgs& a) {
+    std::string error;
+    Image image, mask;
+    if (!readImage(a.image, image, error)) return fail(1, error);
+    const bool haveMask = !a.mask.empty();
+    if (haveMask) {
+        if (!readImage(a.mask, mask, error)) return fail(1, error);
+        if (mask.depth != 1 || mask.width != image.width || mask.height != image.height)
+            return fail(1, "the mask must be one plane of the image's size");
+    }
+    SessionOptions opt;
+    opt.floating = a.floating;
+    opt.displayPixels = a.displayPixels;
+    opt.advanceState = a.advanceState;
+    opt.haveAdvanceStateError = a.haveAdvanceStateError;
+    opt.advanceStateError = int16_t(a.advanceStateError);
+    opt.guardFront = a.guardFront;
+    if (a.haveFilterRect) {
+        opt.haveFilterRect = true;
+        opt.filterRect = {a.filterRect[1], a.filterRect[0], a.filterRect[3], a.filterRect[2]};
+        const PixRect& f = opt.filterRect;
+        if (rectEmpty(f) || f.left < 0 || f.top < 0 || f.right > image.width || f.bottom > image.height)
+            return fail(1, "--filter-rect must be a non-empty part of the image");
+    }
+    std::vector<uint8_t> params;
+    if (!a.paramsIn.empty() && !readFile(a.paramsIn, params)) return fail(1, "cannot read " + a.paramsIn);
+
+    startCrashWatch(a.timeoutMs);
+    PluginModule m;
+    if (!m.load(a.plugin)) {
+        std::printf("pipl: bad %s: %s\n", m.badKey.c_str(), m.why.c_str());
+        reportSet("pipl", "bad " + m.badKey + ": " + m.why);
+        writeReport();
+        return 2;
+    }
+    reportSet("pipl", "ok");
+    reportSet("plugin.name", m.pipl.name);
+    reportSet("entry", "ok");
+    if (!piplEnablesMode(m.pipl, image.imageMode)) {
+        reportSet("mode.enabled", 0);
+        writeReport();
+        return 2;
+    }
+    if (!a.paramsIn.empty()) opt.parameters = makeHostHandle(params);
+
+    HWND window = createMainWindow(false);
+    setHostProcsOwner(window);
+    setShownImage(window, &image);
+    installMessageBoxAnswerer(a.answerButton, a.answerName.c_str());
+    for (const char* counter : {"advanceState.calls", "displayPixels.calls", "colorServices.calls", "messagebox.count"})
+        reportSet(counter, 0);
+
+    Handle finalParams;
+    Image result;
+    {
+        FilterSession session(image, haveMask ? &mask : nullptr, window, opt);
+        session.run(m.entry, a.selectors);
+        result = session.result();
+        finalParams = session.parameters();
+    }
+    HandleKind kind = handleKind(finalParams);
+    reportSet("parameters.tag", handleKindName(kind));
+    std::vector<uint8_t> bytes;
+    if (handleBytes(finalParams, bytes)) reportSet("parameters.size", static_cast<long long>(bytes.size()));
+    stopCrashWatch();
+    removeMessageBoxAnswerer();
+
+    int code = 0;
+    if (!a.paramsOut.empty() && kind != HandleKind::None && !writeFile(a.paramsOut, bytes)) code = fail(1, "cannot write " + a.paramsOut);
+    if (!a.out.empty() && !writeImage(a.out, result, error)) code = fail(1, error);
+    if (!a.screenshotMain.empty()) {
+        setShownImage(window, &result);
+        if (!screenshotWindow(window, a.screenshotMain)) code = fail(1, "cannot write " + a.screenshotMain);
+    }
+    writeReport();
+    setShownImage(nullptr, nullptr);
+    DestroyWindow(window);
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    HostArgs a;
+    std::string error;
+    if (!parseHostArgs(args, a, error)) return fail(1, error);
+    reportInit(a.report);
+    switch (a.command) {
+    case HostCommand::Pipl: return piplCommand(a);
+    case HostCommand::Run: return runCommand(a);
+    case HostCommand::Gui: {
+        FreeConsole();
+        HWND w = createMainWindow(true);
+        if (!w) return 1;
+        setHostProcsOwner(w);
+        return runInteractive(w);
+    }
+    }
+    return 1;
+}
