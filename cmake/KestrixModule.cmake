@@ -34,7 +34,7 @@ function(add_kestrix_module name)
     add_library(${name} MODULE ${M_SOURCES} ${objects} ${rc}
         ${PROJECT_SOURCE_DIR}/framework/host/entry.def)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${pipl_dir}
-        ${PROJECT_SOURCE_DIR}/resources/${name})
+        ${PROJECT_SOURCE_DIR}/resources/${name} ${PROJECT_SOURCE_DIR}/resources/common)
     set_target_properties(${name} PROPERTIES
         PREFIX "" SUFFIX ".8bf"
         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
