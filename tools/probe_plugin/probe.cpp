@@ -1,7 +1,7 @@
 // probe.8bf: a test module for the reference host. What it does is chosen by environment
 // variables so one module covers every host test:
 //   PROBE_MODE     invert (default) | mask | pad | overrun | underrun | display | color |
-//                  msgbox | result | nulls | params | rows | rate
+//                  msgbox | result | nulls | params | rows | rate | hang
 //   PROBE_LOG      file that gets "key=value" lines of what the probe saw (appended)
 //   PROBE_PAD      pad mode: pixels the input request reaches past each side (default 2)
 //   PROBE_PADDING  pad mode: inputPadding to ask for (default -1, edge replication)
@@ -218,6 +218,9 @@ int16_t start(FilterRecord* r, const std::string& mode) {
         if (mode == "overrun") out[h * r->outRowBytes] = 1;
         else out[-1] = 1;
         return 0;
+    }
+    if (mode == "hang") {
+        for (;;) Sleep(1000);
     }
     if (mode == "msgbox") {
         HWND w = reinterpret_cast<HWND>(r->platformData->hwnd);
