@@ -1,0 +1,179 @@
+// Portable parts of the reference host: PNG writer, PiPL walk, padding, netpbm parsing.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "image_file.h"
+#include "pipl_check.h"
+#include "pixel_ops.h"
+#include "png_write.h"
+
+namespace {
+
+uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// Reads back a PNG made of stored deflate blocks: chunk CRCs, header, raw scanlines.
+std::vector<uint8_t> unpackStoredPng(const std::vector<uint8_t>& png, uint32_t& w, uint32_t& h) {
+    EXPECT_EQ(std::memcmp(png.data(), "\x89PNG\r\n\x1a\n", 8), 0);
+    std::vector<uint8_t> z;
+    size_t pos = 8;
+    while (pos < png.size()) {
+        uint32_t len = be32(&png[pos]);
+        std::string type(reinterpret_cast<const char*>(&png[pos + 4]), 4);
+        EXPECT_EQ(crc32Png(&png[pos + 4], len + 4), be32(&png[pos + 8 + len])) << type;
+        if (type == "IHDR") w = be32(&png[pos + 8]), h = be32(&png[pos + 12]);
+        if (type == "IDAT") z.insert(z.end(), &png[pos + 8], &png[pos + 8 + len]);
+        pos += 12 + len;
+    }
+    EXPECT_EQ(pos, png.size());
+    std::vector<uint8_t> raw;
+    size_t zp = 2;
+    for (bool last = false; !last;) {
+        last = z[zp] & 1;
+        EXPECT_EQ(z[zp] & 6, 0) << "stored block";
+        uint16_t n = uint16_t(z[zp + 1] | z[zp + 2] << 8), nn = uint16_t(z[zp + 3] | z[zp + 4] << 8);
+        EXPECT_EQ(uint16_t(~n), nn);
+        raw.insert(raw.end(), &z[zp + 5], &z[zp + 5 + n]);
+        zp += 5 + n;
+    }
+    EXPECT_EQ(be32(&z[zp]), adler32(raw.data(), raw.size()));
+    EXPECT_EQ(zp + 4, z.size());
+    return raw;
+}
+
+TEST(PngWrite, ChecksumsMatchKnownValues) {
+    const auto* s = reinterpret_cast<const uint8_t*>("123456789");
+    EXPECT_EQ(crc32Png(s, 9), 0xCBF43926u);
+    EXPECT_EQ(adler32(reinterpret_cast<const uint8_t*>("Wikipedia"), 9), 0x11E60398u);
+    EXPECT_EQ(crc32Png(reinterpret_cast<const uint8_t*>("IEND"), 4), 0xAE426082u);
+}
+
+TEST(PngWrite, ScanlinesSurviveAcrossSeveralStoredBlocks) {
+    // 300 x 80 RGBA = 96,080 raw bytes with filter bytes: two stored blocks.
+    const int w = 300, h = 80;
+    std::vector<uint8_t> px(size_t(w) * h * 4 + 16);
+    for (size_t i = 0; i < px.size(); ++i) px[i] = uint8_t(i * 7 + i / 251);
+    const size_t stride = size_t(w) * 4 + 0;  // tight rows
+    uint32_t gw = 0, gh = 0;
+    std::vector<uint8_t> raw = unpackStoredPng(encodePng(w, h, 4, px.data(), stride), gw, gh);
+    EXPECT_EQ(gw, uint32_t(w));
+    EXPECT_EQ(gh, uint32_t(h));
+    ASSERT_EQ(raw.size(), size_t(h) * (w * 4 + 1));
+    for (int y = 0; y < h; ++y) {
+        EXPECT_EQ(raw[size_t(y) * (w * 4 + 1)], 0);
+        EXPECT_EQ(std::memcmp(&raw[size_t(y) * (w * 4 + 1) + 1], &px[y * stride], size_t(w) * 4), 0) << y;
+    }
+}
+
+TEST(PngWrite, StrideSkipsRowPadding) {
+    const uint8_t px[] = {1, 2, 3, 99, 4, 5, 6, 99};  // two 1-pixel RGB rows, 4-byte stride
+    uint32_t w, h;
+    std::vector<uint8_t> raw = unpackStoredPng(encodePng(1, 2, 3, px, 4), w, h);
+    EXPECT_EQ(raw, (std::vector<uint8_t>{0, 1, 2, 3, 0, 4, 5, 6}));
+}
+
+// A valid PiPL built field by field, to break one piece at a time.
+std::vector<uint8_t> goodPipl() {
+    std::vector<uint8_t> out;
+    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i))); };
+    auto cc = [&](const char* s) { u32(uint32_t(uint8_t(s[0])) << 24 | uint32_t(uint8_t(s[1])) << 16 | uint32_t(uint8_t(s[2])) << 8 | uint8_t(s[3])); };
+    auto prop = [&](const char* key, std::vector<uint8_t> data) {
+        while (data.size() % 4) data.push_back(0);
+        cc("8BIM"), cc(key), u32(0), u32(uint32_t(data.size()));
+        out.insert(out.end(), data.begin(), data.end());
+    };
+    auto bytes = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+    out = {1, 0};
+    u32(0), u32(9);
+    prop("kind", bytes("MFB8"));
+    prop("name", bytes("\x04Test"));
+    prop("catg", bytes("\x0bKestrix(tm)"));
+    prop("vers", {0, 0, 4, 0});
+    prop("wx86", bytes(std::string("ENTRYPOINT") + '\0'));
+    prop("hstm", bytes(std::string("\0\0\0\0" "1Kds" "1Kds" "\x80\x3e" "t\0", 16)));
+    prop("mode", {0x40, 0, 0, 0});
+    prop("enbl", bytes(std::string("in (PSHOP_ImageMode, GrayScaleMode)") + '\0'));
+    prop("fici", std::vector<uint8_t>(28, 1));
+    return out;
+}
+
+TEST(Pipl, GoodResourceAndItsFaults) {
+    std::vector<uint8_t> p = goodPipl();
+    PiplInfo info;
+    std::string key, why;
+    ASSERT_TRUE(parsePipl(p.data(), p.size(), info, key, why)) << key << ": " << why;
+    EXPECT_EQ(info.name, "Test");
+    EXPECT_EQ(info.uniqueString, "t");
+    EXPECT_TRUE(piplEnablesMode(info, 1));
+    EXPECT_FALSE(piplEnablesMode(info, 3));
+
+    std::vector<uint8_t> longer = p;
+    longer.insert(longer.end(), 4, 0);
+    EXPECT_FALSE(parsePipl(longer.data(), longer.size(), info, key, why));
+    EXPECT_EQ(key, "tail");
+    EXPECT_EQ(why, "4 bytes after the last property");
+
+    // The last property cut short: its length runs past the resource.
+    EXPECT_FALSE(parsePipl(p.data(), p.size() - 4, info, key, why));
+    EXPECT_EQ(key, "fici");
+
+    std::vector<uint8_t> junk = p;
+    junk[10 + 16 + 4 + 16 + 6] = 'x';  // padding byte after "\x04Test"
+    EXPECT_FALSE(parsePipl(junk.data(), junk.size(), info, key, why));
+    EXPECT_EQ(key, "name");
+    EXPECT_EQ(why, "non-zero padding after the string");
+}
+
+TEST(Padding, EdgeConstantAndErrorRules) {
+    Image img;
+    img.width = 2, img.height = 2, img.depth = 2;
+    img.pixels = {10, 11, 20, 21, 30, 31, 40, 41};
+    const PixRect r = {-1, 1, 3, 3};  // columns 1..2, rows -1..2, planes 1..1
+    std::vector<uint8_t> buf(8, 0xEE);
+    ASSERT_EQ(fillFromImage(img, r, 1, 1, kPadEdge, buf.data(), 2), FillResult::Ok);
+    EXPECT_EQ(buf, (std::vector<uint8_t>{21, 21, 21, 21, 41, 41, 41, 41}));
+    ASSERT_EQ(fillFromImage(img, r, 1, 1, 7, buf.data(), 2), FillResult::Ok);
+    EXPECT_EQ(buf, (std::vector<uint8_t>{7, 7, 21, 7, 41, 7, 7, 7}));
+    std::fill(buf.begin(), buf.end(), 0xEE);
+    ASSERT_EQ(fillFromImage(img, r, 1, 1, kPadNone, buf.data(), 2), FillResult::Ok);
+    EXPECT_EQ(buf, (std::vector<uint8_t>{0xEE, 0xEE, 21, 0xEE, 41, 0xEE, 0xEE, 0xEE}));
+    EXPECT_EQ(fillFromImage(img, r, 1, 1, kPadError, buf.data(), 2), FillResult::OutOfBounds);
+    EXPECT_EQ(fillFromImage(img, {0, 0, 2, 2}, 0, 1, kPadError, buf.data(), 4), FillResult::Ok);
+    EXPECT_EQ(fillFromImage(img, r, 1, 1, 256, buf.data(), 2), FillResult::BadPadding);
+}
+
+TEST(ImageFile, HeaderVariantsAndRejections) {
+    auto parse = [](const std::string& text, Image& img, std::string& err) {
+        return parseImage(std::vector<uint8_t>(text.begin(), text.end()), img, err);
+    };
+    Image img;
+    std::string err;
+    ASSERT_TRUE(parse("P7\n# made by hand\nWIDTH 2\nHEIGHT 1\nDEPTH 5\nMAXVAL 255\nTUPLTYPE CMYK_ALPHA\nENDHDR\n0123456789", img, err)) << err;
+    EXPECT_EQ(img.imageMode, 4);
+    EXPECT_TRUE(img.hasAlpha);
+    EXPECT_EQ(img.colorPlanes(), 4);
+    ASSERT_TRUE(parse("P5 2 1 255\n\n\x07", img, err)) << err;  // the raster's first byte is '\n'
+    EXPECT_EQ(img.pixels, (std::vector<uint8_t>{'\n', 7}));
+    EXPECT_FALSE(parse("P7\nWIDTH 1\nHEIGHT 1\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\nabcd", img, err));
+    EXPECT_FALSE(parse("P7\nWIDTH 1\nHEIGHT 1\nDEPTH 1\nMAXVAL 65535\nTUPLTYPE GRAYSCALE\nENDHDR\nab", img, err));
+    EXPECT_FALSE(parse("P6 2 2 255\nabc", img, err));
+    EXPECT_EQ(err, "truncated raster");
+}
+
+TEST(Colour, CmykBytesAreLightLetThrough) {
+    const uint8_t px[4] = {255, 128, 0, 200};
+    uint8_t rgb[3];
+    ASSERT_TRUE(pixelToRGB(4, px, rgb));
+    EXPECT_EQ(rgb[0], 200);
+    EXPECT_EQ(rgb[1], 100);
+    EXPECT_EQ(rgb[2], 0);
+    int16_t black[3] = {0, 0, 0}, cmyk[4];
+    rgbToCmyk(black, cmyk);
+    EXPECT_EQ(cmyk[3], 0);
+    EXPECT_EQ(cmyk[0], 255);
+    EXPECT_FALSE(pixelToRGB(9, px, rgb));
+}
+
+}  // namespace
