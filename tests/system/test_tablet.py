@@ -190,6 +190,16 @@ class TabletUnderWine(unittest.TestCase):
         pk = packets(out)
         self.assertEqual([(p['x'], p['y']) for p in pk], [(ox + 3, oy + 4), (3, 4)])
 
+    def test_tip_presses_the_left_button_of_a_system_context(self):
+        out, _ = self.probe(['open', 'cmd', 'origin client',
+                             'cmd', 'packet x=20 y=30 p=0 b=0', 'cmd', 'packet x=21 y=31 p=400 b=1',
+                             'cmd', 'packet x=25 y=33 p=0 b=0', 'pump', '500'])
+        clicks = [l for l in out if l.startswith('msg l')]
+        self.assertEqual(clicks, ['msg lbuttondown x=21 y=31', 'msg lbuttonup x=25 y=33'])
+        out, _ = self.probe(['open', 'cmd', 'origin client', 'cmd', 'packet x=21 y=31 p=400 b=1',
+                             'cmd', 'packet b=0', 'pump', '300'], 'system_mouse=0\n')
+        self.assertEqual([l for l in out if l.startswith('msg l')], [])
+
     def test_script_replays_after_open(self):
         script = 'delay 100\n# a hover, then the eraser\npacket x=5 y=6 p=0\nwait 50\ncursor 1\n'
         out, log = self.probe(['open', 'pump', '1500', 'get', '10'], 'system_mouse=0\n', script)

@@ -11,6 +11,7 @@
 //   get <n>           WTPacketsGet(n) and each packet's fields
 //   qsize             WTQueueSizeGet
 //   close             WTClose
+// Left-button messages reaching the probe's window are printed too.
 #include <windows.h>
 
 #include <cstdio>
@@ -56,8 +57,15 @@ LRESULT CALLBACK windowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
                HCTX(lp) == g_context ? "ours" : "other");
         return 0;
     }
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP) {
+        printf("msg %s x=%d y=%d\n", msg == WM_LBUTTONDOWN ? "lbuttondown" : "lbuttonup",
+               short(LOWORD(lp)), short(HIWORD(lp)));
+        return 0;
+    }
     return DefWindowProcA(w, msg, wp, lp);
 }
+
+void pump(DWORD ms);
 
 void createWindow() {
     WNDCLASSA wc = {};
@@ -67,6 +75,10 @@ void createWindow() {
     RegisterClassA(&wc);
     g_window = CreateWindowA("KxTabletProbe", "probe", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr,
                              nullptr, wc.hInstance, nullptr);
+    // Shown and in front: the system-mouse emulation's clicks must land on it.
+    ShowWindow(g_window, SW_SHOW);
+    SetForegroundWindow(g_window);
+    pump(200);
 }
 
 void pump(DWORD ms) {
