@@ -78,6 +78,8 @@ bool parseHostArgs(const std::vector<std::string>& argv, HostArgs& a, std::strin
         else if (o == "--out") { if (!value(a.out)) return false; }
         else if (o == "--report") { if (!value(a.report)) return false; }
         else if (o == "--screenshot-main") { if (!value(a.screenshotMain)) return false; }
+        else if (o == "--script") { if (!value(a.script)) return false; }
+        else if (o == "--script-log") { if (!value(a.scriptLog)) return false; }
         else if (o == "--no-display-pixels") a.displayPixels = false;
         else if (o == "--no-advance-state") a.advanceState = false;
         else if (o == "--advance-state-error") {

@@ -8,6 +8,7 @@ enum class HostCommand { Gui, Pipl, Run };
 struct HostArgs {
     HostCommand command = HostCommand::Gui;
     std::string plugin, dump, image, mask, paramsIn, paramsOut, out, report, screenshotMain;
+    std::string script, scriptLog;  // dialog-driving script (see script.h) and its log
     bool floating = false;
     bool haveFilterRect = false;
     int filterRect[4] = {0, 0, 0, 0};  // left, top, right, bottom as given on the command line

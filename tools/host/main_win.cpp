@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_driver_win.h"
 #include "filter_session_win.h"
 #include "host_args.h"
 #include "host_procs_win.h"
@@ -21,6 +22,7 @@
 #include "plugin_module_win.h"
 #include "png_write.h"
 #include "report_sink_win.h"
+#include "script.h"
 
 namespace {
 
@@ -113,6 +115,12 @@ int runCommand(const HostArgs& a) {
     }
     std::vector<uint8_t> params;
     if (!a.paramsIn.empty() && !readFile(a.paramsIn, params)) return fail(1, "cannot read " + a.paramsIn);
+    std::vector<ScriptCommand> script;
+    if (!a.script.empty()) {
+        std::vector<uint8_t> text;
+        if (!readFile(a.script, text)) return fail(1, "cannot read " + a.script);
+        if (!parseScript(std::string(text.begin(), text.end()), script, error)) return fail(1, a.script + ": " + error);
+    }
 
     startCrashWatch(a.timeoutMs);
     PluginModule m;
@@ -143,7 +151,9 @@ int runCommand(const HostArgs& a) {
     Image result;
     {
         FilterSession session(image, haveMask ? &mask : nullptr, window, opt);
+        DialogDriver* driver = a.script.empty() ? nullptr : startDialogDriver(script, a.scriptLog);
         session.run(m.entry, a.selectors);
+        finishDialogDriver(driver);
         result = session.result();
         finalParams = session.parameters();
     }

@@ -1,14 +1,19 @@
 // probe.8bf: a test module for the reference host. What it does is chosen by environment
 // variables so one module covers every host test:
 //   PROBE_MODE     invert (default) | mask | pad | overrun | underrun | display | color |
-//                  msgbox | result | nulls | params | rows | rate | hang
+//                  msgbox | result | nulls | params | rows | rate | hang | dialog
 //   PROBE_LOG      file that gets "key=value" lines of what the probe saw (appended)
 //   PROBE_PAD      pad mode: pixels the input request reaches past each side (default 2)
 //   PROBE_PADDING  pad mode: inputPadding to ask for (default -1, edge replication)
 //   PROBE_DUMP_IN  pad mode: file that gets the raw inData rows
 //   PROBE_RESULT   result mode: the code Start returns after writing inverted pixels
+// Dialog mode shows a modal dialog (resource 100, class DlgWndClass like the plug-ins'
+// dialogs) for the host's script driver to work: Start returns 0 for Done and
+// -128 (userCanceledErr) otherwise, and the log gets what the dialog saw (dialog.*).
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -190,6 +195,205 @@ void parametersSelector(FilterRecord* r, const std::string& mode) {
     r->parameters = cell;
 }
 
+// --- dialog mode -----------------------------------------------------------------
+HINSTANCE g_instance = nullptr;
+HHOOK g_keyHook = nullptr;
+HWND g_dialog = nullptr;
+std::string g_keys;       // "z+ z+r z-": key, down/up, r when bit 30 (already down) is set
+int g_editChanges = 0;
+std::string g_editText;
+struct CanvasState {
+    int downs = 0, moves = 0, ups = 0;
+    int capturedMoves = 0;  // moves while the button was held
+    POINT down = {-1, -1}, up = {-1, -1}, last = {-1, -1};
+} g_canvas;
+
+std::string keyName(WPARAM vk) {
+    switch (vk) {
+    case VK_MENU: return "alt";
+    case VK_CONTROL: return "ctrl";
+    case VK_SHIFT: return "shift";
+    case VK_SPACE: return "space";
+    case VK_RETURN: return "enter";
+    case VK_ESCAPE: return "escape";
+    }
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return std::string(1, char(std::tolower(int(vk))));
+    char b[16];
+    std::snprintf(b, sizeof b, "vk%02x", unsigned(vk));
+    return b;
+}
+
+// The keyboard hook of the plug-ins' dialogs sees keys before the controls do.
+LRESULT CALLBACK probeKeyHook(int code, WPARAM vk, LPARAM lp) {
+    if (code == HC_ACTION && g_dialog) {
+        const bool up = (lp & 0x80000000) != 0, repeat = !up && (lp & 0x40000000);
+        const std::string token = keyName(vk) + (up ? "-" : "+") + (repeat ? "r" : "");
+        g_keys += (g_keys.empty() ? "" : " ") + token;
+        SetDlgItemTextA(g_dialog, 41, ("key " + token).c_str());
+    }
+    return CallNextHookEx(g_keyHook, code, vk, lp);
+}
+
+void showCanvas(HWND dlg) {
+    char b[96];
+    std::snprintf(b, sizeof b, "down %d move %d up %d at %ld,%ld", g_canvas.downs, g_canvas.capturedMoves, g_canvas.ups,
+                  g_canvas.last.x, g_canvas.last.y);
+    SetDlgItemTextA(dlg, 42, b);
+}
+
+// The canvas (id 1012): records the left button with capture, like a preview does,
+// carries the zoom property and paints a pattern for screenshots.
+LRESULT CALLBACK canvasProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    const POINT pt = {short(LOWORD(lp)), short(HIWORD(lp))};
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        SetCapture(w);
+        ++g_canvas.downs;
+        g_canvas.down = g_canvas.last = pt;
+        showCanvas(GetParent(w));
+        return 0;
+    case WM_MOUSEMOVE:
+        ++g_canvas.moves;
+        if (GetCapture() == w) {
+            ++g_canvas.capturedMoves;
+            g_canvas.last = pt;
+            showCanvas(GetParent(w));
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == w) ReleaseCapture();
+        ++g_canvas.ups;
+        g_canvas.up = g_canvas.last = pt;
+        showCanvas(GetParent(w));
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        RECT rc;
+        GetClientRect(w, &rc);
+        for (int y = 0; y < rc.bottom; y += 8) {
+            RECT band = {0, y, rc.right, y + 8};
+            HBRUSH b = CreateSolidBrush(RGB(255 * y / (rc.bottom ? rc.bottom : 1), 80, 160));
+            FillRect(dc, &band, b);
+            DeleteObject(b);
+        }
+        EndPaint(w, &ps);
+        return 0;
+    }
+    case WM_DESTROY:
+        RemovePropA(w, "KestrixZoom");
+        return 0;
+    }
+    return DefWindowProcA(w, msg, wp, lp);
+}
+
+void registerDialogClasses() {
+    WNDCLASSA wc = {};
+    if (!GetClassInfoA(g_instance, "DlgWndClass", &wc)) {
+        wc = WNDCLASSA{};
+        wc.lpfnWndProc = DefDlgProcA;
+        wc.cbWndExtra = DLGWINDOWEXTRA;
+        wc.hInstance = g_instance;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = "DlgWndClass";
+        RegisterClassA(&wc);
+    }
+    if (!GetClassInfoA(g_instance, "ProbeCanvas", &wc)) {
+        wc = WNDCLASSA{};
+        wc.lpfnWndProc = canvasProc;
+        wc.hInstance = g_instance;
+        wc.hCursor = LoadCursor(nullptr, IDC_CROSS);
+        wc.lpszClassName = "ProbeCanvas";
+        RegisterClassA(&wc);
+    }
+}
+
+INT_PTR CALLBACK probeDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG: {
+        g_dialog = dlg;
+        SendDlgItemMessageA(dlg, 1006, TBM_SETRANGE, FALSE, MAKELPARAM(1, 99));
+        SendDlgItemMessageA(dlg, 1006, TBM_SETPOS, TRUE, 37);
+        SCROLLINFO si = {};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
+        si.nMin = 0, si.nMax = 70000, si.nPage = 1000, si.nPos = 65600;  // past 16 bits on purpose
+        SetScrollInfo(GetDlgItem(dlg, 1015), SB_CTL, &si, TRUE);
+        si.nMax = 200, si.nPage = 10, si.nPos = 12;
+        SetScrollInfo(GetDlgItem(dlg, 1013), SB_CTL, &si, TRUE);
+        EnableWindow(GetDlgItem(dlg, 1013), FALSE);
+        SetPropA(GetDlgItem(dlg, 1012), "KestrixZoom", reinterpret_cast<HANDLE>(intptr_t(0x1000)));  // 1/16
+        SetDlgItemTextA(dlg, 12, "start");
+        g_editChanges = 0;
+        return TRUE;
+    }
+    case WM_ACTIVATE:
+        // Like the plug-ins' dialogs: the keyboard hook lives while the dialog is active.
+        if (LOWORD(wp) != WA_INACTIVE && !g_keyHook)
+            g_keyHook = SetWindowsHookExA(WH_KEYBOARD, probeKeyHook, nullptr, GetCurrentThreadId());
+        else if (LOWORD(wp) == WA_INACTIVE && g_keyHook) {
+            UnhookWindowsHookEx(g_keyHook);
+            g_keyHook = nullptr;
+        }
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case 12:
+            if (HIWORD(wp) == EN_CHANGE) {
+                ++g_editChanges;
+                char b[256] = {};
+                GetDlgItemTextA(dlg, 12, b, sizeof b);
+                g_editText = b;
+            }
+            return TRUE;
+        case 30: {
+            int answer = MessageBoxA(dlg, "Keep the changes?", "Kestrix", MB_YESNO | MB_ICONQUESTION);
+            SetDlgItemTextA(dlg, 40, answer == IDYES ? "yes" : answer == IDNO ? "no" : "other");
+            return TRUE;
+        }
+        case IDOK:
+        case IDCANCEL: {
+            char b[256] = {};
+            GetDlgItemTextA(dlg, 12, b, sizeof b);
+            log("dialog.edit", b);
+            log("dialog.edit.changes", g_editChanges);
+            log("dialog.edit.lastChange", g_editText);
+            log("dialog.checked", static_cast<long long>(IsDlgButtonChecked(dlg, 1001)));
+            log("dialog.trackbar", static_cast<long long>(SendDlgItemMessageA(dlg, 1006, TBM_GETPOS, 0, 0)));
+            GetDlgItemTextA(dlg, 40, b, sizeof b);
+            log("dialog.answer", b);
+            log("dialog.keys", g_keys);
+            char m[128];
+            std::snprintf(m, sizeof m, "%d,%d,%d", g_canvas.downs, g_canvas.capturedMoves, g_canvas.ups);
+            log("dialog.mouse", m);
+            std::snprintf(m, sizeof m, "%ld,%ld", g_canvas.down.x, g_canvas.down.y);
+            log("dialog.mouse.down", m);
+            std::snprintf(m, sizeof m, "%ld,%ld", g_canvas.up.x, g_canvas.up.y);
+            log("dialog.mouse.up", m);
+            EndDialog(dlg, LOWORD(wp));
+            return TRUE;
+        }
+        }
+        return FALSE;
+    case WM_DESTROY:
+        if (g_keyHook) UnhookWindowsHookEx(g_keyHook);
+        g_keyHook = nullptr;
+        g_dialog = nullptr;
+        return FALSE;
+    }
+    return FALSE;
+}
+
+int16_t startDialog(FilterRecord* r) {
+    InitCommonControls();  // the trackbar class; the host does not load comctl32
+    registerDialogClasses();
+    HWND owner = reinterpret_cast<HWND>(r->platformData->hwnd);
+    INT_PTR ret = DialogBoxParamA(g_instance, MAKEINTRESOURCEA(100), owner, probeDialogProc, 0);
+    log("dialog.result", static_cast<long long>(ret));
+    return ret == IDOK ? 0 : int16_t(-128);  // userCanceledErr
+}
+
 int16_t start(FilterRecord* r, const std::string& mode) {
     logRecord(r);
     if (mode == "nulls") {
@@ -219,6 +423,7 @@ int16_t start(FilterRecord* r, const std::string& mode) {
         else out[-1] = 1;
         return 0;
     }
+    if (mode == "dialog") return startDialog(r);
     if (mode == "hang") {
         for (;;) Sleep(1000);
     }
@@ -255,6 +460,11 @@ int16_t continueRows(FilterRecord* r) {
 }
 
 }  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) g_instance = instance;
+    return TRUE;
+}
 
 extern "C" void KX_CDECL ENTRYPOINT(int16_t selector, void* record, intptr_t* data, int16_t* result) {
     const std::string mode = env("PROBE_MODE", "invert");
