@@ -30,6 +30,19 @@ volatile LONG g_otherSeen = 0;
 volatile LONG g_sentinelSeen = 0;
 HHOOK g_getMsgHook = nullptr;
 HHOOK g_keyHook = nullptr;
+HHOOK g_callRetHook = nullptr;
+DWORD g_hookThread = 0;
+CRITICAL_SECTION g_keyHookLock;  // g_keyHook is put back from both threads
+
+LRESULT CALLBACK keyHook(int code, WPARAM wParam, LPARAM lParam);
+
+// (Re)installs our keyboard hook so that it is the first one called.
+void putKeyHookFirst() {
+    EnterCriticalSection(&g_keyHookLock);
+    if (g_keyHook) UnhookWindowsHookEx(g_keyHook);
+    g_keyHook = g_hookThread ? SetWindowsHookExA(WH_KEYBOARD, keyHook, nullptr, g_hookThread) : nullptr;
+    LeaveCriticalSection(&g_keyHookLock);
+}
 
 LRESULT CALLBACK getMsgHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE) {
@@ -47,6 +60,13 @@ LRESULT CALLBACK keyHook(int code, WPARAM wParam, LPARAM lParam) {
         return 1;  // not for the dialog
     }
     return CallNextHookEx(g_keyHook, code, wParam, lParam);
+}
+
+// Dialogs put their keyboard hook in on WM_ACTIVATE (after a message box, say), ahead
+// of ours: once such a WM_ACTIVATE has been handled, ours goes first again.
+LRESULT CALLBACK callRetHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && reinterpret_cast<const CWPRETSTRUCT*>(lParam)->message == WM_ACTIVATE) putKeyHookFirst();
+    return CallNextHookEx(g_callRetHook, code, wParam, lParam);
 }
 
 LONG readLong(volatile LONG& v) { return InterlockedCompareExchange(&v, 0, 0); }
@@ -101,6 +121,9 @@ public:
     DialogDriver(const std::vector<ScriptCommand>& commands, const std::string& logPath)
         : commands_(commands), logPath_(logPath) {
         done_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        static bool lockReady = false;
+        if (!lockReady) InitializeCriticalSection(&g_keyHookLock);
+        lockReady = true;
     }
     ~DialogDriver() {
         removeHooks();
@@ -187,6 +210,7 @@ private:
     // Ends the dialog the way its Cancel button does, so a failed script lets the run finish.
     void cancelDialog() {
         HWND d = dialog_ && IsWindow(dialog_) ? dialog_ : findDialog(waitClass_);
+        if (!d) d = findDialog(std::string());  // whatever modal window the plug-in has up
         if (!d) return;
         PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, IDCANCEL)));
     }
@@ -200,7 +224,9 @@ private:
         auto* f = reinterpret_cast<FindArgs*>(lp);
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
-        if (pid == GetCurrentProcessId() && IsWindowVisible(w) && className(w) == f->cls) {
+        // An empty class asks for any owned window: a modal dialog has the host's window as owner.
+        const bool match = f->cls.empty() ? GetWindow(w, GW_OWNER) != nullptr : className(w) == f->cls;
+        if (pid == GetCurrentProcessId() && IsWindowVisible(w) && match) {
             f->found = w;
             return FALSE;
         }
@@ -243,20 +269,19 @@ private:
     // --- hooks and waiting --------------------------------------------------------
     void installHooks(DWORD thread) {
         removeHooks();
-        hookThread_ = thread;
+        hookThread_ = g_hookThread = thread;
         g_getMsgHook = SetWindowsHookExA(WH_GETMESSAGE, getMsgHook, nullptr, thread);
-        g_keyHook = SetWindowsHookExA(WH_KEYBOARD, keyHook, nullptr, thread);
+        g_callRetHook = SetWindowsHookExA(WH_CALLWNDPROCRET, callRetHook, nullptr, thread);
+        putKeyHookFirst();
     }
-    // The dialog may put its own keyboard hook in place on activation; ours goes in again
-    // before each input so it is called first and takes the sentinel out.
-    void refreshKeyHook() {
-        if (g_keyHook) UnhookWindowsHookEx(g_keyHook);
-        g_keyHook = SetWindowsHookExA(WH_KEYBOARD, keyHook, nullptr, hookThread_);
-    }
+    // Ours goes in again before each input, so it is called first and takes the sentinel out.
+    void refreshKeyHook() { putKeyHookFirst(); }
     void removeHooks() {
         if (g_getMsgHook) UnhookWindowsHookEx(g_getMsgHook);
-        if (g_keyHook) UnhookWindowsHookEx(g_keyHook);
-        g_getMsgHook = g_keyHook = nullptr;
+        if (g_callRetHook) UnhookWindowsHookEx(g_callRetHook);
+        g_getMsgHook = g_callRetHook = nullptr;
+        g_hookThread = 0;
+        putKeyHookFirst();  // with no thread: removes it
         hookThread_ = 0;
     }
 
@@ -479,7 +504,9 @@ private:
             if (selectorsOver()) fail("the plug-in finished without showing a message box");
             Sleep(10);
         }
-        const std::string k = "messagebox." + std::to_string(++boxesTaken_) + ".";
+        // The newest box: all shown up to now count as expected.
+        boxesTaken_ = messageBoxCount();
+        const std::string k = "messagebox." + std::to_string(boxesTaken_) + ".";
         result("caption", reportGet(k + "caption"));
         result("text", reportGet(k + "text"));
         result("answer", reportGet(k + "answer"));

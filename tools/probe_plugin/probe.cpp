@@ -309,7 +309,7 @@ void registerDialogClasses() {
     }
 }
 
-INT_PTR CALLBACK probeDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK probeDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG: {
         g_dialog = dlg;
@@ -336,6 +336,11 @@ INT_PTR CALLBACK probeDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
             UnhookWindowsHookEx(g_keyHook);
             g_keyHook = nullptr;
         }
+        return FALSE;
+    case WM_SYSCOMMAND:
+        // Alt is a modifier here: pressed and released alone it must not open the
+        // system menu, whose loop would take the keys that follow.
+        if ((wp & 0xFFF0) == SC_KEYMENU && lp == 0) return TRUE;
         return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wp)) {

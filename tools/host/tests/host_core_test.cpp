@@ -9,6 +9,7 @@
 #include "pipl_check.h"
 #include "pixel_ops.h"
 #include "png_write.h"
+#include "script.h"
 
 namespace {
 
@@ -177,3 +178,80 @@ TEST(Colour, CmykBytesAreLightLetThrough) {
 }
 
 }  // namespace
+
+// --- dialog scripts -------------------------------------------------------------------
+
+TEST(Script, WordsOptionsAndFreeText) {
+    std::vector<ScriptCommand> c;
+    std::string err;
+    ASSERT_TRUE(parseScript("# driving\n\n  wait-dialog class=Foo timeout=0x10\r\n"
+                            "settext 12   two  words\nsettext 3\ntype 5 a=b c\n"
+                            "key press vk=0x41\ndrag 1 2 3 4 in=0 steps=2\ntablet packet x=1 y=2\n"
+                            "screenshot out.png of=preview\nanswer yes\n",
+                            c, err)) << err;
+    ASSERT_EQ(c.size(), 9u);
+    EXPECT_EQ(c[0].line, 3);
+    EXPECT_EQ(c[0].verb, "wait-dialog");
+    EXPECT_TRUE(c[0].args.empty());
+    EXPECT_EQ(c[0].option("class"), "Foo");
+    EXPECT_EQ(c[0].option("timeout"), "0x10");
+    EXPECT_EQ(c[0].option("missing", "fallback"), "fallback");
+    EXPECT_EQ(c[1].args, (std::vector<std::string>{"12", "two  words"}));
+    EXPECT_EQ(c[2].args, (std::vector<std::string>{"3"}));
+    EXPECT_EQ(c[3].args, (std::vector<std::string>{"5", "a=b c"})) << "free text is never options";
+    EXPECT_EQ(c[4].args, (std::vector<std::string>{"press", "vk=0x41"})) << "vk= is a key name, not an option";
+    EXPECT_EQ(c[5].args.size(), 4u);
+    EXPECT_EQ(c[5].option("in"), "0");
+    EXPECT_EQ(c[6].args, (std::vector<std::string>{"packet x=1 y=2"}));
+    EXPECT_EQ(c[7].option("of"), "preview");
+}
+
+TEST(Script, RefusesBadLinesWithTheirNumber) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"click 1\nclack 2\n", "line 2: unknown command 'clack'"},
+        {"click\n", "line 1: click wants 1 argument(s), got 0"},
+        {"click 1 2\n", "line 1: click wants 1 argument(s), got 2"},
+        {"mouse move 1\n", "line 1: mouse wants 3 argument(s), got 2"},
+        {"mouse hover 1 2\n", "line 1: mouse wants move, down or up"},
+        {"read x\n", "line 1: 'x' is not a number"},
+        {"key press\n", "line 1: key wants 2 to 3 argument(s), got 1"},
+        {"key tap z\n", "line 1: key wants down, up, press or repeat"},
+        {"key press z 3\n", "line 1: key press wants one NAME"},
+        {"key repeat z\n", "line 1: key repeat wants NAME COUNT"},
+        {"key repeat z 0\n", "line 1: key repeat wants a count of at least 1"},
+        {"key down f13\n", "line 1: unknown key 'f13'"},
+        {"answer maybe\n", "line 1: answer wants yes, no, ok or cancel"},
+        {"wait-dialog timeout=soon\n", "line 1: timeout= wants a number"},
+        {"screenshot a.png of=window\n", "line 1: of= wants dialog, preview or a control id"},
+        {"tablet\n", "line 1: tablet wants 1 argument(s), got 0"},
+    };
+    for (const auto& tc : cases) {
+        std::vector<ScriptCommand> c;
+        std::string err;
+        EXPECT_FALSE(parseScript(tc.first, c, err)) << tc.first;
+        EXPECT_EQ(err, tc.second) << tc.first;
+    }
+}
+
+TEST(Script, KeyNamesAndNumbers) {
+    EXPECT_EQ(scriptKeyCode("alt"), 0x12);
+    EXPECT_EQ(scriptKeyCode("CTRL"), 0x11);
+    EXPECT_EQ(scriptKeyCode("space"), 0x20);
+    EXPECT_EQ(scriptKeyCode("z"), 'Z');
+    EXPECT_EQ(scriptKeyCode("7"), '7');
+    EXPECT_EQ(scriptKeyCode("f4"), 0x73);
+    EXPECT_EQ(scriptKeyCode("f12"), 0x7B);
+    EXPECT_EQ(scriptKeyCode("vk=0x5a"), 0x5A);
+    EXPECT_EQ(scriptKeyCode("vk=0"), 0);
+    EXPECT_EQ(scriptKeyCode("vk=0x100"), 0);
+    EXPECT_EQ(scriptKeyCode("f0"), 0);
+    EXPECT_EQ(scriptKeyCode("!"), 0);
+    long v = 0;
+    EXPECT_TRUE(scriptInt("-12", v));
+    EXPECT_EQ(v, -12);
+    EXPECT_TRUE(scriptInt("0x10", v));
+    EXPECT_EQ(v, 16);
+    EXPECT_FALSE(scriptInt("12px", v));
+    EXPECT_FALSE(scriptInt("", v));
+    EXPECT_FALSE(scriptInt("4294967296", v));
+}
