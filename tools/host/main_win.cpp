@@ -1,6 +1,8 @@
 // host.exe: reference host for the Kestrix filter plug-ins.
 //   host.exe pipl --plugin P.8bf [--dump FILE]
 //   host.exe run --plugin P.8bf --image IN.pam [...]   (see host_args.h)
+//       --script FILE [--script-log FILE]: drive the plug-in's dialog (script.h,
+//       dialog_driver_win.h); results are the report's script.* keys
 //   host.exe                                          interactive window
 // Exit codes: 0 ran (whatever the plug-in answered), 1 bad arguments or files,
 // 2 module unusable (load, PiPL, entry, image mode not enabled), 3 fault, 4 timeout.
