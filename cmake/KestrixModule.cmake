@@ -25,7 +25,13 @@ function(add_kestrix_module name)
         DEPENDS kx_pipl_gen ${KX_PIPL_GEN}
         COMMENT "Generating the PiPL of ${name}")
     set(rc ${PROJECT_SOURCE_DIR}/resources/${name}/${name}.rc)
-    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${pipl})
+    # windres writes no dependency file: list what the script includes by hand.
+    file(GLOB rc_inputs CONFIGURE_DEPENDS
+        ${PROJECT_SOURCE_DIR}/resources/${name}/*
+        ${PROJECT_SOURCE_DIR}/resources/common/*.h
+        ${PROJECT_SOURCE_DIR}/resources/common/*.rc
+        ${PROJECT_SOURCE_DIR}/resources/common/art/*)
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${pipl};${rc_inputs}")
 
     set(objects $<TARGET_OBJECTS:kx_core> $<TARGET_OBJECTS:kx_win>)
     foreach(lib IN LISTS M_OBJECTS)

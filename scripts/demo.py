@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The demo: runs spotclean and dustclean in the reference host under Wine on the sample
 picture, through every selector a host calls, then once more as a "repeat" with the
-parameters the first run left. Writes the images, parameters and reports to out/demo."""
+parameters the first run left. The editing dialog is driven by a script through our
+virtual tablet driver. Writes images, screenshots, parameters and reports to out/demo."""
 import argparse
 import os
 import subprocess
@@ -43,9 +44,17 @@ def main():
             ]
             for name, extra in runs:
                 result = os.path.join(folder, f"result-{name}.pam")
+                shot = os.path.join(folder, f"dialog-{name}.png")
+                script = os.path.join(folder, f"drive-{name}.txt")
+                with open(script, "w") as f:
+                    # Open the dialog at a comfortable size, zoom in once, look, press Done.
+                    f.write("wait-dialog\nrestore\nmove 20 20 1000 760\nclick 301\n"
+                            "mouse down 300 200\nmouse up 300 200\nclick 303\n"
+                            f"screenshot {env.win_path(shot)}\nclick 1\n")
                 rc, report, stdout = env.run_host(
                     ["run", "--plugin", plugin, "--image", env.win_path(sample),
-                     "--out", env.win_path(result)] + extra)
+                     "--out", env.win_path(result), "--script", env.win_path(script)] + extra,
+                    dll_overrides="wintab32=n")
                 with open(os.path.join(folder, f"report-{name}.txt"), "w") as f:
                     f.write("".join(f"{k}={v}\n" for k, v in report.items()))
                 if rc != 0:
@@ -63,7 +72,8 @@ def main():
             print(f"  settings [{section}]: {ini.get(section, {})}")
             print(f"  results, parameters and reports: {folder}")
         print(f"demo: sample picture {os.path.join(out, 'sample.png')}")
-        print("demo: the editing dialog is not built yet, so the results equal the sample.")
+        print("demo: painting is not built yet, so the results equal the sample; "
+              "dialog-*.png show each dialog as the run left it.")
     finally:
         env.close()
 

@@ -3,7 +3,10 @@
 #include <cstddef>
 
 #include "filters/spotclean/spot_params.h"
+#include "framework/dialog/dialog_spec.h"
+#include "framework/tablet/packet_filter.h"
 #include "framework/host/image_access.h"
+#include "framework/host/plugin_globals.h"
 #include "framework/host/module.h"
 #include "framework/host/platform.h"
 #include "framework/host/settings.h"
@@ -20,6 +23,13 @@ void setDefaults() {
     gDustParams.level = 50;
     gDustParams.sizeSource = kSourcePressure;
     gDustParams.buildup = 0;
+}
+
+// Alt+Cancel resets to a gentler radius than a first run, and picks the brush again.
+void resetParams() {
+    setDefaults();
+    gDustParams.radius = 1;
+    gPlugin.currentTool = kToolBrush;
 }
 
 void freeBuffers() {
@@ -55,6 +65,24 @@ const SettingsLayout kSettings = {
     0,           "Window", 0,  "Maximized",
 };
 
+const SliderBinding kSliders[] = {
+    {1006, 12, int16_t(offsetof(DustParams, brushSize)), 1, 99},
+    {1005, 3, int16_t(offsetof(DustParams, radius)), 1, 16},
+    {1007, 5, int16_t(offsetof(DustParams, level)), 1, 255},
+};
+const SourceBinding kSources[] = {
+    {1002, kSourcePressure, 2, int16_t(offsetof(DustParams, sizeSource))},
+};
+const CheckBinding kChecks[] = {{1001, int16_t(offsetof(DustParams, buildup))}};
+
+const DialogSpec kDialog = {
+    6, kSliders, 3, kSources, 1, kChecks, 1, resetParams,
+};
+
+const SampleSpec kSample = {
+    int16_t(offsetof(DustParams, brushSize)), int16_t(offsetof(DustParams, sizeSource)), -1, -1, false,
+};
+
 // Done restores the transparency plane from the source as spotclean does: the eraser
 // forces it to 255 in CMYK images, which must not reach the host's layer.
 const EffectHooks kHooks = {
@@ -65,4 +93,7 @@ const EffectHooks kHooks = {
 
 const ModuleInfo kDustcleanModule = {
     "dustclean", &kHooks, &gDustParams, sizeof(DustParams), &kSettings, "Kestrix Warper %x",
+    &kDialog,
+    &kSample,
+    true,
 };

@@ -4,6 +4,8 @@
 
 #include "framework/host/module.h"
 #include "framework/host/platform.h"
+#include "framework/dialog/dialog_spec.h"
+#include "framework/tablet/packet_filter.h"
 #include "framework/host/image_access.h"
 #include "framework/host/settings.h"
 
@@ -49,6 +51,25 @@ const SettingsLayout kSettings = {
     10002,         nullptr, 10003, nullptr,
 };
 
+const SliderBinding kSliders[] = {
+    {1006, 12, int16_t(offsetof(SpotParams, brushSize)), 1, 99},
+    {1005, 3, int16_t(offsetof(SpotParams, amount)), 1, 15},
+};
+const SourceBinding kSources[] = {
+    {1002, kSourceWheel, 3, int16_t(offsetof(SpotParams, sizeSource))},
+    {1007, kSourceWheel, 3, int16_t(offsetof(SpotParams, amountSource))},
+};
+const CheckBinding kChecks[] = {{1001, int16_t(offsetof(SpotParams, buildup))}};
+
+const DialogSpec kDialog = {
+    5, kSliders, 2, kSources, 2, kChecks, 1, setDefaults,
+};
+
+const SampleSpec kSample = {
+    int16_t(offsetof(SpotParams, brushSize)), int16_t(offsetof(SpotParams, sizeSource)),
+    int16_t(offsetof(SpotParams, amount)), int16_t(offsetof(SpotParams, amountSource)), true,
+};
+
 const EffectHooks kHooks = {
     initBuffers, freeBuffers, setDefaults, finalApplyTransparency, nullptr, nullptr, nullptr,
 };
@@ -57,4 +78,7 @@ const EffectHooks kHooks = {
 
 const ModuleInfo kSpotcleanModule = {
     "spotclean", &kHooks, &gSpotParams, sizeof(SpotParams), &kSettings, "Kestrix Warper %x",
+    &kDialog,
+    &kSample,
+    false,
 };

@@ -48,6 +48,13 @@ bool parseWindowBox(const char* text, ScreenBox& box) {
     return true;
 }
 
+ScreenBox atLeastSizeOf(ScreenBox box, const ScreenBox& minimum) {
+    int w = minimum.right - minimum.left, h = minimum.bottom - minimum.top;
+    if (box.right - box.left < w) box.right = box.left + w;
+    if (box.bottom - box.top < h) box.bottom = box.top + h;
+    return box;
+}
+
 ScreenBox keepOnScreen(ScreenBox box, const ScreenBox& screen) {
     auto shift = [](int& lo, int& hi, int screenLo, int screenHi) {
         if (hi > screenHi) {

@@ -18,6 +18,8 @@ struct ScreenBox {
 };
 // "%d,%d,%d,%d" -> box; false unless all four numbers are there.
 bool parseWindowBox(const char* text, ScreenBox& box);
+// The box grown (right and bottom edges) to at least the size of `minimum`.
+ScreenBox atLeastSizeOf(ScreenBox box, const ScreenBox& minimum);
 // Moves (never resizes) the box onto the screen: right/bottom edges first, then
 // left/top, so a box larger than the screen ends at its top-left corner.
 ScreenBox keepOnScreen(ScreenBox box, const ScreenBox& screen);

@@ -1,50 +1,394 @@
-// The editing dialog's frame: window classes and settings around the modal dialog.
+// The modal editing dialog: its controls, the tablet context, and how it ends.
 #include <windows.h>
 
+#include <cstdio>
+#include <cstring>
+
+#include "framework/brush/stroke_win.h"
+#include "framework/dialog/controls_logic.h"
+#include "framework/dialog/dialog_spec.h"
 #include "framework/dialog/editing_dialog.h"
+#include "framework/dialog/layout_win.h"
+#include "framework/dialog/preview_win.h"
+#include "framework/dialog/tools_win.h"
+#include "framework/host/image_access.h"
 #include "framework/host/module.h"
 #include "framework/host/module_instance_win.h"
+#include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
 #include "framework/host/settings.h"
+#include "framework/host/undo.h"
+#include "framework/tablet/cursor_rules.h"
+#include "framework/tablet/tablet_context.h"
+#include "framework/tablet/wintab_api.h"
+#include "resources/common/art_ids.h"
 
 namespace {
 
-bool registerClass(const char* name, WNDPROC proc, int extraBytes) {
+enum ControlId : int {
+    kDoneId = 1, kCancelId = 2, kRevertId = 4, kZoomToolId = 301, kHandToolId = 302,
+    kBrushToolId = 303,
+};
+constexpr int kRangeMessage = 10000;
+constexpr int kSaveQuestion = 10004;
+constexpr int kDiscardQuestion = 10005;
+constexpr const char* kCaption = "Kestrix";
+
+// Trackbar messages, by number: the plug-ins do not link the common controls.
+constexpr UINT kTbmGetPos = WM_USER;
+constexpr UINT kTbmSetPos = WM_USER + 5;
+constexpr UINT kTbmSetRange = WM_USER + 6;
+
+struct DialogSession {
+    HWND dialog;
+    RECT initialWindow;  // before the saved placement: the minimum size
+    HCTX context;        // tablet context, or null
+    int32_t cursorClass; // of the tool last in proximity; 0 until the first change
+    bool validating;     // a range message is up: ignore the field's own EN_CHANGE echoes
+};
+DialogSession gSession;
+
+const ModuleInfo& module() { return currentModule(); }
+const DialogSpec& spec() { return *module().dialog; }
+
+int16_t& field16(int16_t offset) {
+    return *reinterpret_cast<int16_t*>(static_cast<uint8_t*>(module().params) + offset);
+}
+int32_t& field32(int16_t offset) {
+    return *reinterpret_cast<int32_t*>(static_cast<uint8_t*>(module().params) + offset);
+}
+uint8_t& field8(int16_t offset) { return static_cast<uint8_t*>(module().params)[offset]; }
+
+MessageAnswer ask(int stringId) {
+    char text[256];
+    loadModuleString(stringId, text, sizeof text);
+    return showMessage(reinterpret_cast<intptr_t>(gSession.dialog), text, kCaption,
+                       MessageKind::question);
+}
+
+void checkSourceRadios(const SourceBinding& s) {
+    int value = field32(s.offset);
+    CheckRadioButton(gSession.dialog, s.firstRadioId, s.firstRadioId + s.count - 1,
+                     s.firstRadioId + value - s.firstValue);
+}
+
+// Controls from the parameters: sliders, number fields, source radios, check boxes, tool.
+void showParams() {
+    HWND d = gSession.dialog;
+    for (int i = 0; i < spec().sliderCount; ++i) {
+        const SliderBinding& b = spec().sliders[i];
+        SendDlgItemMessageA(d, b.trackbarId, kTbmSetRange, TRUE, MAKELPARAM(b.minimum, b.maximum));
+        SendDlgItemMessageA(d, b.trackbarId, kTbmSetPos, TRUE, field16(b.offset));
+        SetDlgItemInt(d, b.editId, UINT(field16(b.offset)), FALSE);
+    }
+    for (int i = 0; i < spec().sourceCount; ++i) checkSourceRadios(spec().sources[i]);
+    for (int i = 0; i < spec().checkCount; ++i)
+        CheckDlgButton(d, spec().checks[i].id, field8(spec().checks[i].offset) ? BST_CHECKED : BST_UNCHECKED);
+    CheckRadioButton(d, kZoomToolId, kBrushToolId, kZoomToolId + gPlugin.currentTool);
+}
+
+void setToolIcons() {
+    const struct {
+        int button, icon;
+    } icons[] = {{kHandToolId, KX_ICON_HAND}, {kZoomToolId, KX_ICON_ZOOM}, {kBrushToolId, KX_ICON_BRUSH}};
+    for (auto i : icons) {
+        HICON icon = LoadIconA(moduleInstance(), MAKEINTRESOURCEA(i.icon));
+        if (icon) SendDlgItemMessageA(gSession.dialog, i.button, BM_SETIMAGE, IMAGE_ICON, LPARAM(icon));
+    }
+}
+
+void enableRevert(bool enabled) { EnableWindow(GetDlgItem(gSession.dialog, kRevertId), enabled); }
+
+void endDialog(int16_t result, INT_PTR code) {
+    gPlugin.result = result;
+    EndDialog(gSession.dialog, code);
+}
+
+VirtualScreen virtualScreen() {
+    int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (w <= 0 || h <= 0) return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), w, h};
+}
+
+HCTX openContext() {
+    const WintabApi* api = wintab();
+    if (!api) return nullptr;
+    LOGCONTEXTA systemDefault{};
+    api->info(WTI_DEFSYSCTX, 0, &systemDefault);
+    char name[64];
+    std::snprintf(name, sizeof name, module().contextNameFormat,
+                  unsigned(reinterpret_cast<uintptr_t>(moduleInstance())));
+    LOGCONTEXTA context = buildTabletContext(systemDefault, name, virtualScreen());
+    return openTabletContext(*api, gSession.dialog, context);
+}
+
+void onCursorChange(WPARAM serial, LPARAM context) {
+    const WintabApi* api = wintab();
+    if (!api || !gSession.context) return;
+    Packet packet{};
+    api->packet(reinterpret_cast<HCTX>(context), UINT(serial), &packet);
+    UINT type = 0;
+    api->info(WTI_CURSORS + packet.pkCursor, CSR_TYPE, &type);
+    gSession.cursorClass = classifyCursor(type);
+
+    SourceAvailability can = sourcesFor(gSession.cursorClass);
+    for (int i = 0; i < spec().sourceCount; ++i) {
+        const SourceBinding& s = spec().sources[i];
+        // Radio of value v is firstRadioId + v - firstValue; groups may lack the wheel.
+        if (s.firstValue == 0) EnableWindow(GetDlgItem(gSession.dialog, s.firstRadioId), can.wheel);
+        EnableWindow(GetDlgItem(gSession.dialog, s.firstRadioId + 1 - s.firstValue), can.pressure);
+    }
+    if (gSession.cursorClass == kCursorAirbrush) clearSideButtonLatch();
+    if (adaptSources(module(), gSession.cursorClass))
+        for (int i = 0; i < spec().sourceCount; ++i) checkSourceRadios(spec().sources[i]);
+}
+
+BOOL initDialog(HWND dialog) {
+    gSession = DialogSession{};
+    gSession.dialog = dialog;
+    beginStrokes();
+    setToolIcons();
+    showParams();
+    createPreview(dialog);
+    enableRevert(false);
+    rememberLayout(dialog);
+
+    if (!openWorkSession()) {
+        // No image to paint on: the host's answer is the result, nothing is touched.
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    buildSelectionOutline();
+    GetWindowRect(dialog, &gSession.initialWindow);
+
+    gSession.context = openContext();
+    if (!gSession.context) {
+        char text[512];
+        loadModuleString(KX_STR_NO_TABLET, text, sizeof text);
+        showMessage(reinterpret_cast<intptr_t>(dialog), text, kCaption, MessageKind::stop);
+        endDialog(1, 0);
+        return TRUE;
+    }
+    loadPlacement(dialog, module(), gSession.initialWindow);
+    SendMessageA(previewWindow(), WM_SIZE, 0, 0);
+    return TRUE;
+}
+
+void onDestroy() {
+    savePlacement(gSession.dialog, module());
+    if (gSession.context) {
+        if (const WintabApi* api = wintab()) api->close(gSession.context);
+        gSession.context = nullptr;
+    }
+    removeKeyboardHook();
+    endStrokes(gSession.dialog);
+    closeWorkSession();
+}
+
+const SliderBinding* sliderByTrackbar(int id) {
+    for (int i = 0; i < spec().sliderCount; ++i)
+        if (spec().sliders[i].trackbarId == id) return &spec().sliders[i];
+    return nullptr;
+}
+const SliderBinding* sliderByEdit(int id) {
+    for (int i = 0; i < spec().sliderCount; ++i)
+        if (spec().sliders[i].editId == id) return &spec().sliders[i];
+    return nullptr;
+}
+
+void onSlider(const SliderBinding& b, int code) {
+    int thumb = int(SendDlgItemMessageA(gSession.dialog, b.trackbarId, kTbmGetPos, 0, 0));
+    int value = sliderTarget(code, field16(b.offset), b.minimum, b.maximum, thumb);
+    field16(b.offset) = int16_t(value);
+    SendDlgItemMessageA(gSession.dialog, b.trackbarId, kTbmSetPos, TRUE, value);
+    SetDlgItemInt(gSession.dialog, b.editId, UINT(value), FALSE);
+}
+
+void validateField(const SliderBinding& b) {
+    if (gSession.validating) return;
+    char text[32];
+    GetDlgItemTextA(gSession.dialog, b.editId, text, sizeof text);
+    NumberCheck check = checkNumber(text, b.minimum, b.maximum);
+    if (!check.valid) {
+        gSession.validating = true;
+        char format[81], message[128];
+        loadModuleString(kRangeMessage, format, sizeof format);
+        std::snprintf(message, sizeof message, format, int(b.minimum), int(b.maximum));
+        showMessage(reinterpret_cast<intptr_t>(gSession.dialog), message, kCaption, MessageKind::information);
+        SetDlgItemInt(gSession.dialog, b.editId, UINT(check.value), TRUE);
+        HWND edit = GetDlgItem(gSession.dialog, b.editId);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        gSession.validating = false;
+    }
+    field16(b.offset) = int16_t(check.value);
+    SendDlgItemMessageA(gSession.dialog, b.trackbarId, kTbmSetPos, TRUE, check.value);
+}
+
+void onCancel() {
+    if (GetKeyState(VK_MENU) < 0) {
+        spec().resetParams();
+        showParams();
+        return;
+    }
+    if (gPlugin.modified && ask(kDiscardQuestion) != MessageAnswer::yes) return;
+    endDialog(1, 0);
+}
+
+void onRevert() {
+    if (!gPlugin.unappliedStroke || ask(kDiscardQuestion) != MessageAnswer::yes) return;
+    if (!gPlugin.appliedOnce) gPlugin.modified = 0;
+    gPlugin.unappliedStroke = 0;
+    resetResult(*gPlugin.record);
+    invalidatePreview(true);
+    enableRevert(false);
+}
+
+void onApply() {
+    gPlugin.appliedOnce = 1;
+    gPlugin.unappliedStroke = 0;
+    commitResult(*gPlugin.record);
+    invalidatePreview(true);
+    enableRevert(false);
+}
+
+void onClose() {
+    if (gPlugin.modified && ask(kSaveQuestion) == MessageAnswer::no) {
+        endDialog(1, 0);
+        return;
+    }
+    endDialog(0, 1);
+}
+
+BOOL onCommand(int id, int notification) {
+    bool clicked = notification == BN_CLICKED;
+    if (id == kDoneId || id == kCancelId || id == kRevertId || id == spec().applyId) {
+        if (!clicked) return TRUE;
+        if (id == kDoneId) {
+            gPlugin.result = 0;
+            if (module().hooks->finalApply) module().hooks->finalApply();
+            EndDialog(gSession.dialog, 1);
+        } else if (id == kCancelId) {
+            onCancel();
+        } else if (id == kRevertId) {
+            onRevert();
+        } else {
+            onApply();
+        }
+        return TRUE;
+    }
+    if (const SliderBinding* b = sliderByEdit(id)) {
+        if (notification != EN_CHANGE) return FALSE;
+        validateField(*b);
+        return TRUE;
+    }
+    if (id >= kZoomToolId && id <= kBrushToolId) {
+        gPlugin.currentTool = id - kZoomToolId;
+        return TRUE;
+    }
+    for (int i = 0; i < spec().checkCount; ++i)
+        if (spec().checks[i].id == id) {
+            field8(spec().checks[i].offset) = IsDlgButtonChecked(gSession.dialog, id) == BST_CHECKED;
+            return TRUE;
+        }
+    for (int i = 0; i < spec().sourceCount; ++i) {
+        const SourceBinding& s = spec().sources[i];
+        if (id >= s.firstRadioId && id < s.firstRadioId + s.count) {
+            field32(s.offset) = id - s.firstRadioId + s.firstValue;
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return initDialog(dialog);
+        case WM_COMMAND:
+            return onCommand(LOWORD(w), HIWORD(w));
+        case WM_HSCROLL: {
+            int id = GetDlgCtrlID(reinterpret_cast<HWND>(l));
+            if (const SliderBinding* b = sliderByTrackbar(id)) {
+                onSlider(*b, LOWORD(w));
+                return TRUE;
+            }
+            if (id == kHScrollId) {
+                previewScrollBy(true, LOWORD(w), -1);
+                return TRUE;
+            }
+            return FALSE;
+        }
+        case WM_VSCROLL:
+            previewScrollBy(false, LOWORD(w), -1);
+            return TRUE;
+        case kSampleMessage:
+            // Drain first, so the driver's queue does not overflow while dabs run.
+            drainPackets(dialog, gSession.context, gSession.cursorClass);
+            onSampleMessage(dialog, reinterpret_cast<TabletSample*>(l));
+            return TRUE;
+        case WT_PACKET:
+            onPacketMessage(dialog, reinterpret_cast<HCTX>(l), w, gSession.cursorClass);
+            return TRUE;
+        case WT_CSRCHANGE:
+            onCursorChange(w, l);
+            return TRUE;
+        case WM_SIZE:
+            if (w != SIZE_MINIMIZED) layoutDialog(dialog, spec().applyId, HIWORD(l));
+            return TRUE;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(l);
+            const RECT& r = gSession.initialWindow;
+            if (r.right > r.left) {
+                info->ptMinTrackSize.x = r.right - r.left;
+                info->ptMinTrackSize.y = r.bottom - r.top;
+            }
+            return TRUE;
+        }
+        case WM_ACTIVATE:
+            if (gSession.context)
+                if (const WintabApi* api = wintab()) api->overlap(gSession.context, TRUE);
+            return FALSE;
+        case WM_SYSCOMMAND:
+            if ((w & 0xFFF0) != SC_CLOSE) return FALSE;
+            onClose();
+            return TRUE;
+        case WM_DESTROY:
+            onDestroy();
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+bool registerDialogClass() {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = proc;
-    wc.cbWndExtra = extraBytes;
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = dialogClassProc;
+    wc.cbWndExtra = DLGWINDOWEXTRA;
     wc.hInstance = moduleInstance();
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = name;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = "DlgWndClass";
     return RegisterClassA(&wc) != 0;
-}
-
-LRESULT CALLBACK proxyProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    return DefWindowProcA(window, message, w, l);
-}
-
-LRESULT CALLBACK dialogClassProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    return DefDlgProcA(window, message, w, l);
 }
 
 }  // namespace
 
 void runEditingDialog() {
-    const ModuleInfo& module = currentModule();
+    const ModuleInfo& m = module();
     HINSTANCE instance = moduleInstance();
-    if (!registerClass("DlgWndClass", dialogClassProc, DLGWINDOWEXTRA)) return;
-    if (!registerClass("ProxyWndClass", proxyProc, 0)) {
+    if (!registerDialogClass()) return;
+    if (!registerPreviewClass()) {
         UnregisterClassA("DlgWndClass", instance);
         return;
     }
-    loadSettings(module);
-
-    // The modal dialog itself is not built yet: the session opens the image, builds
-    // the working copy and the undo buffer, and ends as a dialog closed without any
-    // user action would (result 0, the image as the host gave it).
-    if (openWorkSession()) closeWorkSession();
-
-    saveSettings(module);
-    UnregisterClassA("ProxyWndClass", instance);
+    loadSettings(m);
+    HWND owner = gPlugin.record->platformData
+                     ? reinterpret_cast<HWND>(gPlugin.record->platformData->hwnd)
+                     : nullptr;
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(KX_DIALOG), owner, dialogProc, 0);
+    saveSettings(m);
+    unregisterPreviewClass();
     UnregisterClassA("DlgWndClass", instance);
 }

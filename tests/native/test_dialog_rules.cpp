@@ -130,4 +130,18 @@ TEST(Placement, KeptOnScreenByMovingNeverResizing) {
     EXPECT_EQ(b.right, -780);
 }
 
+TEST(Placement, NeverSmallerThanTheTemplate) {
+    ScreenBox initial{0, 0, 771, 450};
+    ScreenBox b = atLeastSizeOf({300, 200, 310, 205}, initial);
+    EXPECT_EQ(b.left, 300);
+    EXPECT_EQ(b.right, 1071);
+    EXPECT_EQ(b.bottom, 650);
+    b = atLeastSizeOf({300, 200, 100, 50}, initial);  // garbage: right left of left
+    EXPECT_EQ(b.right - b.left, 771);
+    EXPECT_EQ(b.bottom - b.top, 450);
+    b = atLeastSizeOf({0, 0, 1000, 900}, initial);
+    EXPECT_EQ(b.right, 1000);
+    EXPECT_EQ(b.bottom, 900);
+}
+
 }  // namespace

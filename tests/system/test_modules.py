@@ -96,12 +96,18 @@ class Selectors(unittest.TestCase):
         harness.write_pam(p, w, h, tupltype, pattern(w, h, KINDS[tupltype]))
         return p
 
-    def run_module(self, module, *extra, image=None, out=True):
+    def run_module(self, module, *extra, image=None, out=True, dialog=True):
+        """Runs the selectors; when the dialog opens, the driver presses Done in it."""
         args = ["run", "--plugin", self.env.win_path(harness.module_path(module)),
                 "--image", self.env.win_path(image or self.image())]
         if out:
             args += ["--out", self.env.win_path(self.path("out.pam"))]
-        rc, report, stdout = self.env.run_host(args + list(extra))
+        if dialog:
+            script = self.path("done.txt")
+            with open(script, "w") as f:
+                f.write("wait-dialog\nclick 1\n")
+            args += ["--script", self.env.win_path(script)]
+        rc, report, stdout = self.env.run_host(args + list(extra), dll_overrides="wintab32=n")
         self.assertEqual(rc, 0, stdout)
         return report
 
@@ -136,24 +142,24 @@ class Selectors(unittest.TestCase):
 
     def test_bad_selectors_are_rejected(self):
         for selector in ("6", "-1"):
-            report = self.run_module("spotclean", "--selectors", selector, out=False)
+            report = self.run_module("spotclean", "--selectors", selector, out=False, dialog=False)
             self.assertEqual(report["result.selector" + selector], "-30100")
 
     def test_host_without_display_pixels_or_advance_state(self):
-        report = self.run_module("spotclean", "--no-display-pixels")
+        report = self.run_module("spotclean", "--no-display-pixels", dialog=False)
         self.assertEqual(report["result.start"], "-1")
         self.assertEqual(report.get("advanceState.calls", "0"), "0")
-        report = self.run_module("dustclean", "--no-advance-state")
+        report = self.run_module("dustclean", "--no-advance-state", dialog=False)
         self.assertEqual(report["result.start"], "-30900")
 
     def test_advance_state_error_is_the_result_and_the_image_is_untouched(self):
-        report = self.run_module("spotclean", "--advance-state-error", "-50")
+        report = self.run_module("spotclean", "--advance-state-error", "-50", dialog=False)
         self.assertEqual(report["result.start"], "-50")
         _, _, _, _, data = harness.read_pam(self.path("out.pam"))
         self.assertEqual(data, pattern(7, 5, 3))
 
     def test_about_box_shows_the_modules_strings(self):
-        report = self.run_module("spotclean", "--selectors", "about", out=False)
+        report = self.run_module("spotclean", "--selectors", "about", out=False, dialog=False)
         self.assertEqual(report["result.about"], "0")
         self.assertEqual(report["messagebox.1.caption"], "About Kestrix Spotclean")
         self.assertTrue(report["messagebox.1.text"].startswith("Kestrix Spotclean"))
@@ -182,9 +188,11 @@ class Selectors(unittest.TestCase):
     def test_settings_are_written_after_the_dialog_and_read_clamped(self):
         self.run_module("spotclean")
         ini = self.env.read_ini("Kestrix.ini")
-        self.assertEqual(ini["Spotclean"], {"Current Tool": "2", "Pressure Size": "1",
-                                            "Pressure Amount": "1", "Brush Size": "25",
-                                            "Amount": "2", "Buildup": "1"})
+        params = {k: v for k, v in ini["Spotclean"].items() if k not in ("Window", "Maximized")}
+        self.assertEqual(params, {"Current Tool": "2", "Pressure Size": "1",
+                                  "Pressure Amount": "1", "Brush Size": "25",
+                                  "Amount": "2", "Buildup": "1"})
+        self.assertIn("Maximized", ini["Spotclean"])
         self.env.write_ini("Kestrix.ini", "[Spotclean]\nBrush Size=500\nAmount=-4\nCurrent Tool=1\n")
         params = self.path("params.bin")
         self.run_module("spotclean", "--params-out", self.env.win_path(params))
@@ -200,25 +208,29 @@ class Selectors(unittest.TestCase):
             self.assertEqual(struct.unpack("<hhhxxiB", f.read()[:13]), (25, 16, 7, 1, 0))
         section = self.env.read_ini("vorla.ini")["Dustclean"]
         self.assertEqual(section["Radius"], "16")
-        self.assertEqual(list(section)[:6], ["Radius", "Level", "Current Tool", "Pressure Size",
-                                             "Brush Size", "Buildup"])
+        keys = [k for k in section if k not in ("Window", "Maximized")]
+        self.assertEqual(keys, ["Radius", "Level", "Current Tool", "Pressure Size",
+                                "Brush Size", "Buildup"])
+        self.assertIn("Maximized", section)
         self.assertNotIn("Dustclean", self.env.read_ini("Kestrix.ini"))
 
     def test_without_a_tablet_driver_prepare_switches_tilt_off(self):
-        # wintab32 disabled: LoadLibrary fails, the module must still load and run.
+        # wintab32 disabled: LoadLibrary fails; the module still loads, About, Parameters
+        # and Prepare work, and Start tells the user there is no tablet.
         rc, report, out = self.env.run_host(
             ["run", "--plugin", self.env.win_path(harness.module_path("spotclean")),
-             "--image", self.env.win_path(self.image()), "--selectors", "parameters,prepare,start,finish"],
+             "--image", self.env.win_path(self.image()), "--out", self.env.win_path(self.path("out.pam")),
+             "--selectors", "about,parameters,prepare,start,finish"],
             dll_overrides="wintab32=d")
         self.assertEqual(rc, 0, out)
-        self.assertEqual(report["result.prepare"], "0")
-        self.assertEqual(report["result.start"], "0")
-        self.assertEqual(self.env.read_ini("vorla.ini")["Parameters"]["NoTilt"], "1")
-        rc, report, out = self.env.run_host(
-            ["run", "--plugin", self.env.win_path(harness.module_path("dustclean")),
-             "--image", self.env.win_path(self.image()), "--selectors", "about"],
-            dll_overrides="wintab32=d")
         self.assertEqual(report["result.about"], "0")
+        self.assertEqual(report["result.parameters"], "0")
+        self.assertEqual(report["result.prepare"], "0")
+        self.assertEqual(report["result.start"], "1")
+        self.assertIn("No pen tablet", report["messagebox.2.text"])
+        self.assertEqual(self.env.read_ini("vorla.ini")["Parameters"]["NoTilt"], "1")
+        _, _, _, _, data = harness.read_pam(self.path("out.pam"))
+        self.assertEqual(data, pattern(7, 5, 3))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,195 @@
+#include "framework/brush/stroke.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "framework/host/platform.h"
+#include "framework/host/plugin_globals.h"
+
+namespace {
+
+int signedPressure(const TabletSample& s) { return int16_t(s.pressure); }
+
+void release(TabletSample*& sample) {
+    if (sample) freeFixed(sample);
+    sample = nullptr;
+}
+
+// Cohen-Sutherland, in floating point, against [0, width] x [0, height].
+enum : int { kLeft = 1, kRight = 2, kBottom = 4, kTop = 8 };
+
+int outcode(double x, double y, double w, double h) {
+    int c = 0;
+    if (x < 0) c |= kLeft;
+    else if (x > w) c |= kRight;
+    if (y < 0) c |= kTop;
+    else if (y > h) c |= kBottom;
+    return c;
+}
+
+bool clip(double& x0, double& y0, double& x1, double& y1, double w, double h) {
+    int c0 = outcode(x0, y0, w, h), c1 = outcode(x1, y1, w, h);
+    for (;;) {
+        if (!(c0 | c1)) return true;
+        if (c0 & c1) return false;
+        int c = c0 ? c0 : c1;
+        double x, y;
+        if (c & kBottom) {
+            x = x0 + (x1 - x0) * (h - y0) / (y1 - y0);
+            y = h;
+        } else if (c & kTop) {
+            x = x0 + (x1 - x0) * (0 - y0) / (y1 - y0);
+            y = 0;
+        } else if (c & kRight) {
+            y = y0 + (y1 - y0) * (w - x0) / (x1 - x0);
+            x = w;
+        } else {
+            y = y0 + (y1 - y0) * (0 - x0) / (x1 - x0);
+            x = 0;
+        }
+        if (c == c0) {
+            x0 = x;
+            y0 = y;
+            c0 = outcode(x0, y0, w, h);
+        } else {
+            x1 = x;
+            y1 = y;
+            c1 = outcode(x1, y1, w, h);
+        }
+    }
+}
+
+int16_t truncated(double v) { return int16_t(std::trunc(v)); }
+
+}  // namespace
+
+void resetStroke(StrokeState& state) {
+    release(state.previous);
+    state = StrokeState{nullptr, 0, 0, true};
+}
+
+Span spanFor(const TabletSample& p, const TabletSample& q, SpanRule rule) {
+    const double half = p.size * 0.5;
+    if (q.x == p.x) return {kSpanRow, std::max(1, std::abs(int(p.size)))};
+    const double m = double(q.y - p.y) / double(q.x - p.x);
+    int direction;
+    double t;
+    if (m >= -1.0 && m <= 1.0) {
+        direction = kSpanColumn;
+        t = m;
+    } else {
+        direction = kSpanRow;
+        t = -1.0 / m;
+    }
+    const double stretch = std::sqrt(1.0 + t * t);
+    int length = rule == SpanRule::truncateBeforeDoubling ? 2 * int(half * stretch)
+                                                          : int(2.0 * half * stretch);
+    return {direction, std::max(1, std::abs(length))};
+}
+
+void walkSegment(DabOperation operation, const TabletSample& p, const TabletSample& q,
+                 int width, int height, SpanRule rule) {
+    const Span span = spanFor(p, q, rule);
+    const TabletSample& a = p.x < q.x ? p : q;
+    const TabletSample& b = p.x < q.x ? q : p;
+    // The dab carries the left end's amount, pressure and eraser flag, the first
+    // sample's size; only its position moves.
+    Dab dab = a;
+    dab.size = p.size;
+
+    double ax = a.x, ay = a.y, bx = b.x, by = b.y;
+    if (!clip(ax, ay, bx, by, width, height)) return;
+
+    if (a.x == b.x) {
+        double y0 = std::min(ay, by), y1 = std::max(ay, by);
+        dab.x = truncated(ax);
+        for (double y = y0; y <= y1; y += 1.0) {
+            dab.y = truncated(y);
+            operation(dab, span.direction, span.spanLength);
+        }
+        return;
+    }
+    const double m = double(b.y - a.y) / double(b.x - a.x);
+    if (m > -1.0 && m < 1.0) {
+        double y = ay;
+        for (double x = ax; x <= bx; x += 1.0, y += m) {
+            dab.x = truncated(x);
+            dab.y = truncated(y);
+            operation(dab, span.direction, span.spanLength);
+        }
+        return;
+    }
+    if (ay > by) {
+        std::swap(ax, bx);
+        std::swap(ay, by);
+    }
+    double x = ax;
+    for (double y = ay; y <= by; y += 1.0, x += 1.0 / m) {
+        dab.x = truncated(x);
+        dab.y = truncated(y);
+        operation(dab, span.direction, span.spanLength);
+    }
+}
+
+void strokeStep(StrokeState& state, TabletSample* s, const EffectHooks& hooks, SpanRule rule,
+                StrokeSurface& surface) {
+    if (state.lastPressure <= 1) {
+        release(state.previous);
+        if (signedPressure(*s) > 1) {
+            state.lastPressure = signedPressure(*s);
+            state.previous = s;
+            if (!s->inverted && hooks.capDab) hooks.capDab(*s);
+        } else {
+            state.lastPressure = 0;
+            freeFixed(s);
+        }
+        return;
+    }
+
+    TabletSample& prev = *state.previous;
+    if (signedPressure(*s) < 0) {  // the end-of-stroke notice of a button release
+        state.lastPressure = 0;
+        release(state.previous);
+        freeFixed(s);
+        return;
+    }
+    const int spacing = std::max(1, prev.size / 2);
+    if (std::abs(prev.x - s->x) < spacing && std::abs(prev.y - s->y) < spacing && s->pressure != 0) {
+        freeFixed(s);
+        return;
+    }
+
+    const Box& out = surface.geometry.outRect;
+    DabOperation op = prev.inverted ? hooks.restoreDab : hooks.stepDab;
+    if (op) walkSegment(op, prev, *s, out.width(), out.height(), rule);
+    if (!prev.inverted && hooks.capDab) hooks.capDab(*s);
+
+    // The two samples' squares, clipped to the output; one pixel more on the right and
+    // bottom, where a dab reaches past the half size.
+    const int oL = out.left, oT = out.top;
+    Box area;
+    area.left = std::max(oL, oL + std::min(prev.x - prev.size / 2, s->x - s->size / 2));
+    area.top = std::max(oT, oT + std::min(prev.y - prev.size / 2, s->y - s->size / 2));
+    area.right = std::min(out.right, oL + std::max(prev.x + prev.size / 2, s->x + s->size / 2) + 1);
+    area.bottom = std::min(out.bottom, oT + std::max(prev.y + prev.size / 2, s->y + s->size / 2) + 1);
+    Box relative{area.left - oL, area.top - oT, area.right - oL, area.bottom - oT};
+    surface.invalidate(surface.context, imageToClient(surface.geometry, relative));
+
+    if (state.segmentCounter == 4 && surface.penDown) surface.updateNow(surface.context);
+    state.segmentCounter = (state.segmentCounter + 1) % 5;
+
+    if (surface.penDown != state.brushCursor) {
+        surface.setCursor(surface.context, surface.penDown);
+        state.brushCursor = surface.penDown;
+    }
+
+    release(state.previous);
+    state.previous = s;
+    state.lastPressure = signedPressure(*s);
+    gPlugin.modified = 1;
+    if (!gPlugin.unappliedStroke) {
+        gPlugin.unappliedStroke = 1;
+        surface.enableRevert(surface.context);
+    }
+}

@@ -1,0 +1,124 @@
+// Pen packets and samples inside the dialog: the Win32 side only moves messages.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "framework/brush/sample_log.h"
+#include "framework/brush/stroke.h"
+#include "framework/brush/stroke_win.h"
+#include "framework/dialog/preview_win.h"
+#include "framework/dialog/tool_rules.h"
+#include "framework/dialog/tools_win.h"
+#include "framework/host/module.h"
+#include "framework/host/module_instance_win.h"
+#include "framework/host/platform.h"
+#include "framework/tablet/device.h"
+#include "framework/tablet/packet_filter.h"
+#include "framework/tablet/wintab_api.h"
+#include "resources/common/art_ids.h"
+
+namespace {
+
+constexpr int kRevertId = 4;
+
+PacketFilterState gPackets;  // persists between strokes, as the pen does
+StrokeState gStroke{nullptr, 0, 0, true};
+std::FILE* gSampleLog;       // diagnostic record of samples, when asked for
+
+struct SinkContext {
+    HWND dialog;
+};
+
+bool postSample(void* context, const TabletSample& sample) {
+    auto* block = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
+    if (!block) return false;
+    *block = sample;
+    PostMessageA(static_cast<SinkContext*>(context)->dialog, kSampleMessage, 0,
+                 reinterpret_cast<LPARAM>(block));
+    return true;
+}
+
+void handle(HWND dialog, Packet& packet, int32_t cursorClass) {
+    HWND preview = previewWindow();
+    if (!preview) return;
+    POINT p{packet.pkX, packet.pkY};
+    ScreenToClient(preview, &p);
+    PacketContext context{};
+    context.painting = currentDragState() == kDragPaint;
+    context.hookInstalled = keyboardHookInstalled();
+    context.clientX = p.x;
+    context.clientY = p.y;
+    context.geometry = previewGeometry();
+    context.cursorClass = cursorClass;
+    context.ranges = gDevice;
+    SinkContext sink{dialog};
+    handlePacket(gPackets, packet, context, currentModule(), postSample, &sink);
+}
+
+void invalidate(void*, const Box& b) {
+    RECT rc{b.left, b.top, b.right, b.bottom};
+    InvalidateRect(previewWindow(), &rc, FALSE);
+}
+void updateNow(void*) { UpdateWindow(previewWindow()); }
+void setCursor(void*, bool brush) {
+    HCURSOR c = brush ? LoadCursorA(moduleInstance(), MAKEINTRESOURCEA(KX_CUR_BRUSH))
+                      : LoadCursor(nullptr, IDC_WAIT);
+    if (c) SetCursor(c);
+}
+void enableRevert(void* dialog) { EnableWindow(GetDlgItem(static_cast<HWND>(dialog), kRevertId), TRUE); }
+
+}  // namespace
+
+void beginStrokes() {
+    resetStroke(gStroke);
+    if (const char* path = std::getenv("KESTRIX_SAMPLE_LOG")) gSampleLog = std::fopen(path, "w");
+}
+
+void endStrokes(HWND dialog) {
+    resetStroke(gStroke);
+    // Samples still queued for the dialog would die with it: their blocks are ours.
+    MSG msg;
+    while (PeekMessageA(&msg, dialog, kSampleMessage, kSampleMessage, PM_REMOVE))
+        freeFixed(reinterpret_cast<void*>(msg.lParam));
+    if (gSampleLog) std::fclose(gSampleLog);
+    gSampleLog = nullptr;
+}
+
+void onPacketMessage(HWND dialog, HCTX context, WPARAM serial, int32_t cursorClass) {
+    const WintabApi* api = wintab();
+    if (!api || !context) return;
+    Packet packet{};
+    if (!api->packet(context, UINT(serial), &packet)) return;
+    handle(dialog, packet, cursorClass);
+    drainPackets(dialog, context, cursorClass);
+}
+
+void drainPackets(HWND dialog, HCTX context, int32_t cursorClass) {
+    const WintabApi* api = wintab();
+    if (!api || !context) return;
+    Packet packet{};
+    while (api->packetsGet(context, 1, &packet) == 1) handle(dialog, packet, cursorClass);
+}
+
+void onSampleMessage(HWND dialog, TabletSample* sample) {
+    if (!sample) return;
+    if (gSampleLog) {
+        std::fputs(formatSample(*sample).c_str(), gSampleLog);
+        std::fflush(gSampleLog);
+    }
+    const ModuleInfo& module = currentModule();
+    StrokeSurface surface{};
+    surface.context = dialog;
+    surface.geometry = previewGeometry();
+    surface.penDown = gPackets.penDown;
+    surface.invalidate = invalidate;
+    surface.updateNow = updateNow;
+    surface.setCursor = setCursor;
+    surface.enableRevert = enableRevert;
+    strokeStep(gStroke, sample, *module.hooks,
+               module.evenSpans ? SpanRule::truncateBeforeDoubling : SpanRule::truncateAfterDoubling,
+               surface);
+}
+
+void clearSideButtonLatch() { gPackets.sideButtonLatch = false; }

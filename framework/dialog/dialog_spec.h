@@ -1,0 +1,37 @@
+// What the framework's dialog controller needs to know about an effect's controls.
+#pragma once
+#include <cstdint>
+
+// A slider with its number field, bound to an int16 parameter.
+struct SliderBinding {
+    int trackbarId;
+    int editId;
+    int16_t offset;  // byte offset of the int16 field in the EffectParams
+    int16_t minimum, maximum;
+};
+
+// A group of source radios (Fingerwheel / Pressure / Fixed), bound to an int32 field.
+// The radio of value v is firstRadioId + v - firstValue.
+struct SourceBinding {
+    int firstRadioId;
+    int firstValue;  // 0 when the group starts with Fingerwheel, 1 when with Pressure
+    int count;
+    int16_t offset;
+};
+
+// A check box bound to a one-byte flag.
+struct CheckBinding {
+    int id;
+    int16_t offset;
+};
+
+struct DialogSpec {
+    int applyId;  // 5 or 6: the Apply button's id differs between the modules
+    const SliderBinding* sliders;
+    int sliderCount;
+    const SourceBinding* sources;
+    int sourceCount;
+    const CheckBinding* checks;
+    int checkCount;
+    void (*resetParams)();  // Alt+Cancel: the effect's reset defaults
+};

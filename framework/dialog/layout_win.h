@@ -1,0 +1,10 @@
+// Resizing the dialog and its saved placement.
+#pragma once
+#include <windows.h>
+
+struct ModuleInfo;
+
+void rememberLayout(HWND dialog);  // the first "last client rectangle"
+void layoutDialog(HWND dialog, int applyId, int newClientHeight);
+void loadPlacement(HWND dialog, const ModuleInfo& module, const RECT& initial);
+void savePlacement(HWND dialog, const ModuleInfo& module);

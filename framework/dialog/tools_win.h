@@ -1,0 +1,16 @@
+// Zoom, Hand and Brush tools in the preview, their cursors, and the keyboard hook.
+#pragma once
+#include <windows.h>
+
+// SampleMessage: a TabletSample travels in lParam; the receiver frees it.
+constexpr UINT kSampleMessage = WM_USER + 228;
+
+void setToolCursor();
+void previewMouse(UINT message, int x, int y);
+int currentDragState();
+
+// The dialog class's own procedure: keyboard hook with the dialog's activation, Alt
+// over the preview kept out of menu mode; everything else to DefDlgProcA.
+LRESULT CALLBACK dialogClassProc(HWND window, UINT message, WPARAM w, LPARAM l);
+void removeKeyboardHook();
+bool keyboardHookInstalled();

@@ -1,0 +1,106 @@
+#include "framework/tablet/packet_filter.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "framework/host/module.h"
+#include "framework/tablet/cursor_rules.h"
+
+namespace {
+
+constexpr int32_t kSourceWheel = 0, kSourcePressure = 1;
+constexpr uint32_t kTipButton = 1, kSideButton = 2;
+constexpr uint32_t kPuckPressure = 10;  // a puck paints with this while a button is held
+
+int16_t read16(const ModuleInfo& m, int16_t offset) {
+    int16_t v;
+    std::memcpy(&v, static_cast<const uint8_t*>(m.params) + offset, sizeof v);
+    return v;
+}
+int32_t read32(const ModuleInfo& m, int16_t offset) {
+    int32_t v;
+    std::memcpy(&v, static_cast<const uint8_t*>(m.params) + offset, sizeof v);
+    return v;
+}
+
+// A device without the axis (maximum 0 or less) gives the full slider value rather
+// than MulDiv's -1 or a division by zero.
+int scaled(int value, uint32_t reading, int16_t maximum) {
+    if (maximum <= 0) return value;
+    return mulDiv(value, int(reading), maximum);
+}
+
+int sourced(int value, int32_t source, bool inverted, const Packet& p, const DeviceRanges& r) {
+    if (source == kSourcePressure || (inverted && source == kSourceWheel))
+        return scaled(value, p.pkNormalPressure, r.pressureMax);
+    if (source == kSourceWheel) return scaled(value, p.pkTangentPressure, r.wheelMax);
+    return value;  // fixed: the slider value
+}
+
+bool insideFrame(const PacketContext& c) {
+    const Box& f = c.geometry.imageFrame;
+    return c.clientX >= f.left && c.clientX <= f.right && c.clientY >= f.top && c.clientY <= f.bottom;
+}
+
+}  // namespace
+
+int mulDiv(int value, int number, int divisor) {
+    if (divisor == 0) return -1;
+    int64_t product = int64_t(value) * number;
+    bool negative = (product < 0) != (divisor < 0);
+    int64_t p = product < 0 ? -product : product, d = divisor < 0 ? -int64_t(divisor) : divisor;
+    int64_t q = (p + d / 2) / d;
+    return int(negative ? -q : q);
+}
+
+TabletSample buildSample(const Packet& packet, const PacketContext& c, const ModuleInfo& module) {
+    const SampleSpec& spec = *module.sample;
+    TabletSample s{};
+    int ix, iy;
+    clientToImage(c.geometry, c.clientX, c.clientY, ix, iy);
+    s.x = int16_t(ix);
+    s.y = int16_t(iy);
+    s.inverted = packet.orAltitude < 0;
+    int size = sourced(read16(module, spec.sizeOffset), read32(module, spec.sizeSourceOffset),
+                       s.inverted, packet, c.ranges);
+    int amount = 0;
+    if (spec.amountOffset >= 0) {
+        int32_t source = spec.amountSourceOffset >= 0 ? read32(module, spec.amountSourceOffset) : 2;
+        amount = sourced(read16(module, spec.amountOffset), source, s.inverted, packet, c.ranges);
+        if (!s.inverted && spec.oddAmount) amount = 2 * amount + 1;
+    }
+    s.size = int16_t(size < 1 ? 1 : size);
+    s.amount = int16_t(amount);
+    s.pressure = uint16_t(packet.pkNormalPressure);
+    return s;
+}
+
+void handlePacket(PacketFilterState& state, Packet& packet, const PacketContext& c,
+                  const ModuleInfo& module, SampleSink sink, void* sinkContext) {
+    if (!c.painting && packet.pkNormalPressure != 0) return;
+    if (!c.hookInstalled) return;
+
+    if (c.cursorClass == kCursorAirbrush && packet.pkButtons != state.lastButtons &&
+        (packet.pkButtons & kSideButton) && !(state.lastButtons & kSideButton))
+        state.sideButtonLatch = !state.sideButtonLatch;
+    state.lastButtons = packet.pkButtons;
+
+    const SampleSpec& spec = *module.sample;
+    bool bothOnWheel = read32(module, spec.sizeSourceOffset) == kSourceWheel &&
+                       spec.amountSourceOffset >= 0 &&
+                       read32(module, spec.amountSourceOffset) == kSourceWheel;
+    if (bothOnWheel && !(packet.pkButtons & kTipButton))
+        packet.pkNormalPressure = state.sideButtonLatch ? kPuckPressure : 0;
+    if (c.cursorClass == kCursorPuck) packet.pkNormalPressure = packet.pkButtons > 0 ? kPuckPressure : 0;
+    state.penDown = packet.pkNormalPressure != 0;
+
+    if (insideFrame(c)) {
+        state.packetParity ^= 1;
+        if (state.packetParity == 1 && sink(sinkContext, buildSample(packet, c, module)))
+            state.insideView = true;
+    } else if (state.insideView) {
+        TabletSample leaving = buildSample(packet, c, module);
+        leaving.pressure = 0;
+        if (sink(sinkContext, leaving)) state.insideView = false;
+    }
+}

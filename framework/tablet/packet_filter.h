@@ -1,0 +1,50 @@
+// Pen packets to TabletSamples: which packets count, and what a sample holds.
+#pragma once
+#include <cstdint>
+
+#include "framework/dialog/preview_map.h"
+#include "framework/tablet/device.h"
+#include "framework/tablet/tablet_sample.h"
+#include "framework/tablet/wintab.h"
+
+struct ModuleInfo;
+
+// Where a module's sample values come from in its EffectParams.
+struct SampleSpec {
+    int16_t sizeOffset;          // int16 brush size
+    int16_t sizeSourceOffset;    // int32 source of the size
+    int16_t amountOffset;        // int16 amount, or -1 when the effect has none
+    int16_t amountSourceOffset;  // int32 source of the amount, or -1
+    bool oddAmount;              // the tip's amount becomes 2 * amount + 1
+};
+
+struct PacketFilterState {
+    uint32_t lastButtons;
+    bool sideButtonLatch;  // airbrush: toggled by each click of the first side button
+    bool penDown;          // the last packet pressed, after the adjustments
+    int packetParity;      // 0/1: every second packet over the image becomes a sample
+    bool insideView;       // the last sample was over the image
+};
+
+struct PacketContext {
+    bool painting;       // the brush drag is on (a tool button press in the preview)
+    bool hookInstalled;  // the dialog is the active window
+    int clientX, clientY;  // the packet's position in preview client coordinates
+    PreviewGeometry geometry;
+    int32_t cursorClass;
+    DeviceRanges ranges;
+};
+
+// Hands a built sample on; false when no block could be had for it.
+using SampleSink = bool (*)(void* context, const TabletSample& sample);
+
+// One packet through the filter; its pressure is adjusted in place (puck, side button).
+void handlePacket(PacketFilterState& state, Packet& packet, const PacketContext& context,
+                  const ModuleInfo& module, SampleSink sink, void* sinkContext);
+
+// The sample of an (adjusted) packet at a client point.
+TabletSample buildSample(const Packet& packet, const PacketContext& context, const ModuleInfo& module);
+
+// value * number / divisor rounded to the nearest integer, halves away from zero, with a
+// 64-bit intermediate; -1 for a zero divisor (as the system's MulDiv).
+int mulDiv(int value, int number, int divisor);

@@ -1,0 +1,210 @@
+// Pen packets through the filter: which become samples, and what the samples hold.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "filters/spotclean/dust_params.h"
+#include "filters/spotclean/spot_params.h"
+#include "framework/host/module.h"
+#include "framework/tablet/cursor_rules.h"
+#include "framework/tablet/packet_filter.h"
+#include "tests/native/fake_platform.h"
+
+namespace {
+
+struct Sink {
+    std::vector<TabletSample> samples;
+    bool full = false;  // no memory for samples
+};
+bool collect(void* c, const TabletSample& s) {
+    auto* sink = static_cast<Sink*>(c);
+    if (sink->full) return false;
+    sink->samples.push_back(s);
+    return true;
+}
+
+class Packets : public ::testing::Test {
+protected:
+    PacketFilterState state{};
+    Sink sink;
+    PacketContext context{};
+
+    void SetUp() override {
+        resetFake(kSpotcleanModule);
+        kSpotcleanModule.hooks->setDefaults();
+        context.painting = true;
+        context.hookInstalled = true;
+        // A 200 x 100 image centred at zoom 2 in a 400 x 300 preview: frame (0,50)-(400,250).
+        context.geometry = PreviewGeometry{2.0f, 0, 0, {0, 0, 400, 300}, {}, {0, 0, 200, 100}};
+        context.geometry.imageFrame = computeImageFrame(context.geometry.client, 200, 100, 2.0f);
+        context.cursorClass = 0x0802;
+        context.ranges = DeviceRanges{1000, 500, 0, 3600, -900, 900};
+    }
+    void packet(int cx, int cy, uint32_t pressure, uint32_t buttons = 1, int altitude = 600,
+                uint32_t wheel = 0, const ModuleInfo& module = kSpotcleanModule) {
+        Packet p{0, buttons, 0, 0, pressure, wheel, 0, altitude, 0};
+        context.clientX = cx;
+        context.clientY = cy;
+        handlePacket(state, p, context, module, collect, &sink);
+    }
+};
+
+TEST_F(Packets, EverySecondPacketOverTheImageBecomesASample) {
+    for (int i = 0; i < 6; ++i) packet(100 + i, 100, 500);
+    ASSERT_EQ(sink.samples.size(), 3u);
+    EXPECT_EQ(sink.samples[0].x, 50);  // client 100 at zoom 2
+    EXPECT_EQ(sink.samples[0].y, 25);  // (100 - 50) / 2
+    EXPECT_EQ(sink.samples[1].x, 51);
+    EXPECT_TRUE(state.penDown);
+}
+
+TEST_F(Packets, PressingPacketsNeedTheBrushDragButHoveringOnesPass) {
+    context.painting = false;
+    packet(100, 100, 500);
+    packet(101, 100, 500);
+    EXPECT_TRUE(sink.samples.empty());
+    packet(100, 100, 0, 0);
+    packet(101, 100, 0, 0);
+    packet(102, 100, 0, 0);
+    ASSERT_EQ(sink.samples.size(), 2u);
+    EXPECT_EQ(sink.samples[0].pressure, 0);
+}
+
+TEST_F(Packets, NothingWhileTheDialogIsInactive) {
+    context.hookInstalled = false;
+    packet(100, 100, 0, 0);
+    packet(100, 100, 0, 0);
+    EXPECT_TRUE(sink.samples.empty());
+}
+
+TEST_F(Packets, LeavingTheImagePostsOneLiftedSampleAtTheFirstPacketOutside) {
+    packet(100, 100, 500);  // inside: sample
+    packet(100, 40, 500);   // outside (above the frame): leaving sample
+    packet(100, 30, 500);   // still outside: nothing
+    ASSERT_EQ(sink.samples.size(), 2u);
+    EXPECT_EQ(sink.samples[1].pressure, 0);
+    EXPECT_EQ(sink.samples[1].y, -5);
+    EXPECT_FALSE(state.insideView);
+}
+
+TEST_F(Packets, ALeavingSampleThatCannotBeAllocatedIsTriedAgain) {
+    packet(100, 100, 500);
+    sink.full = true;
+    packet(100, 40, 500);
+    EXPECT_TRUE(state.insideView);
+    sink.full = false;
+    packet(100, 30, 500);
+    ASSERT_EQ(sink.samples.size(), 2u);
+    EXPECT_EQ(sink.samples[1].y, -10);
+}
+
+TEST_F(Packets, TheFrameEdgesCountAsInside) {
+    packet(400, 250, 500);
+    EXPECT_EQ(sink.samples.size(), 1u);
+    EXPECT_EQ(sink.samples[0].x, 200);
+}
+
+TEST_F(Packets, PressureAndWheelScaleSizeAndAmountWithRounding) {
+    gSpotParams.brushSize = 25;
+    gSpotParams.amount = 15;
+    gSpotParams.sizeSource = kSourcePressure;
+    gSpotParams.amountSource = kSourceWheel;
+    packet(100, 100, 500, 1, 600, 250);
+    ASSERT_EQ(sink.samples.size(), 1u);
+    EXPECT_EQ(sink.samples[0].size, 13);         // 25 * 500 / 1000 = 12.5, rounded away
+    EXPECT_EQ(sink.samples[0].amount, 2 * 8 + 1);  // 15 * 250 / 500 = 7.5 -> 8, odd side
+    EXPECT_EQ(sink.samples[0].pressure, 500);
+    EXPECT_EQ(sink.samples[0].inverted, 0);
+}
+
+TEST_F(Packets, FixedSourcesKeepTheSliderAndTinySizesBecomeOne) {
+    gSpotParams.brushSize = 40;
+    gSpotParams.sizeSource = kSourceFixed;
+    gSpotParams.amount = 3;
+    gSpotParams.amountSource = kSourcePressure;
+    packet(100, 100, 1);  // amount 3 * 1 / 1000 rounds to 0
+    EXPECT_EQ(sink.samples[0].size, 40);
+    EXPECT_EQ(sink.samples[0].amount, 1);
+    gSpotParams.sizeSource = kSourcePressure;
+    packet(101, 100, 1);
+    packet(102, 100, 1);
+    EXPECT_EQ(sink.samples[1].size, 1);
+}
+
+TEST_F(Packets, TheEraserFollowsTipPressureAndIsNotDoubled) {
+    gSpotParams.amount = 10;
+    gSpotParams.amountSource = kSourceWheel;  // no wheel on the eraser end: pressure
+    packet(100, 100, 500, 1, -600, 999);
+    ASSERT_EQ(sink.samples.size(), 1u);
+    EXPECT_EQ(sink.samples[0].inverted, 1);
+    EXPECT_EQ(sink.samples[0].amount, 5);
+}
+
+TEST_F(Packets, APuckPaintsAtTenOnlyWithAButtonHeld) {
+    context.cursorClass = kCursorPuck;
+    gSpotParams.sizeSource = kSourceFixed;
+    gSpotParams.amountSource = kSourceFixed;
+    packet(100, 100, 0, 2);
+    EXPECT_EQ(sink.samples[0].pressure, 10);
+    EXPECT_TRUE(state.penDown);
+    packet(101, 100, 700, 0);
+    packet(102, 100, 700, 0);
+    EXPECT_EQ(sink.samples[1].pressure, 0);
+    EXPECT_FALSE(state.penDown);
+}
+
+TEST_F(Packets, BothOnTheWheelTheSideButtonTogglesHoverPainting) {
+    context.cursorClass = kCursorAirbrush;
+    gSpotParams.sizeSource = kSourceWheel;
+    gSpotParams.amountSource = kSourceWheel;
+    packet(100, 100, 0, 0, 600, 250);  // hovering: nothing painted
+    EXPECT_EQ(sink.samples.back().pressure, 0);
+    packet(101, 100, 0, 2, 600, 250);  // side button clicked: latch on
+    packet(102, 100, 0, 0, 600, 250);
+    EXPECT_EQ(sink.samples.back().pressure, 10);
+    EXPECT_TRUE(state.penDown);
+    packet(103, 100, 0, 2, 600, 250);  // second click: latch off
+    packet(104, 100, 0, 0, 600, 250);
+    EXPECT_EQ(sink.samples.back().pressure, 0);
+}
+
+TEST_F(Packets, AHeldSideButtonTogglesOnlyOnce) {
+    context.cursorClass = kCursorAirbrush;
+    packet(100, 100, 0, 2);
+    packet(101, 100, 0, 2);
+    packet(102, 100, 0, 2);
+    EXPECT_TRUE(state.sideButtonLatch);
+}
+
+TEST_F(Packets, ZeroMaximaGiveTheFullSliderValue) {
+    context.ranges.pressureMax = 0;
+    context.ranges.wheelMax = -5;
+    gSpotParams.brushSize = 30;
+    gSpotParams.amount = 7;
+    gSpotParams.sizeSource = kSourcePressure;
+    gSpotParams.amountSource = kSourceWheel;
+    packet(100, 100, 400, 1, 600, 100);
+    EXPECT_EQ(sink.samples[0].size, 30);
+    EXPECT_EQ(sink.samples[0].amount, 15);
+}
+
+TEST_F(Packets, DustcleanScalesOnlyItsSize) {
+    resetFake(kDustcleanModule);
+    kDustcleanModule.hooks->setDefaults();
+    packet(100, 100, 400, 1, 600, 0, kDustcleanModule);
+    ASSERT_EQ(sink.samples.size(), 1u);
+    EXPECT_EQ(sink.samples[0].size, 10);
+    EXPECT_EQ(sink.samples[0].amount, 0);
+}
+
+TEST(MulDiv, RoundsHalvesAwayFromZero) {
+    EXPECT_EQ(mulDiv(25, 500, 1000), 13);
+    EXPECT_EQ(mulDiv(1, 1, 2), 1);
+    EXPECT_EQ(mulDiv(-1, 1, 2), -1);
+    EXPECT_EQ(mulDiv(3, 1, 3), 1);
+    EXPECT_EQ(mulDiv(7, 0, 100), 0);
+    EXPECT_EQ(mulDiv(5, 5, 0), -1);
+    EXPECT_EQ(mulDiv(2000000000, 3, 4), 1500000000);  // 64-bit product
+}
+
+}  // namespace
