@@ -15,19 +15,24 @@ add_custom_command(
 add_custom_target(kx_pipl_gen DEPENDS ${KX_PIPL_GEN})
 
 function(add_kestrix_module name)
-    cmake_parse_arguments(M "" "" "SOURCES;OBJECTS" ${ARGN})
+    cmake_parse_arguments(M "" "RESOURCES" "SOURCES;OBJECTS" ${ARGN})
+    # A test module may borrow a deliverable's resources (and so its PiPL).
+    set(res ${name})
+    if(M_RESOURCES)
+        set(res ${M_RESOURCES})
+    endif()
     set(pipl_dir ${CMAKE_BINARY_DIR}/pipl/${name})
-    set(pipl ${pipl_dir}/${name}.pipl)
+    set(pipl ${pipl_dir}/${res}.pipl)
     add_custom_command(
         OUTPUT ${pipl}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${pipl_dir}
-        COMMAND ${KX_PIPL_GEN} ${name} ${pipl}
+        COMMAND ${KX_PIPL_GEN} ${res} ${pipl}
         DEPENDS kx_pipl_gen ${KX_PIPL_GEN}
-        COMMENT "Generating the PiPL of ${name}")
-    set(rc ${PROJECT_SOURCE_DIR}/resources/${name}/${name}.rc)
+        COMMENT "Generating the PiPL of ${name} (${res})")
+    set(rc ${PROJECT_SOURCE_DIR}/resources/${res}/${res}.rc)
     # windres writes no dependency file: list what the script includes by hand.
     file(GLOB rc_inputs CONFIGURE_DEPENDS
-        ${PROJECT_SOURCE_DIR}/resources/${name}/*
+        ${PROJECT_SOURCE_DIR}/resources/${res}/*
         ${PROJECT_SOURCE_DIR}/resources/common/*.h
         ${PROJECT_SOURCE_DIR}/resources/common/*.rc
         ${PROJECT_SOURCE_DIR}/resources/common/art/*)
@@ -40,7 +45,7 @@ function(add_kestrix_module name)
     add_library(${name} MODULE ${M_SOURCES} ${objects} ${rc}
         ${PROJECT_SOURCE_DIR}/framework/host/entry.def)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${pipl_dir}
-        ${PROJECT_SOURCE_DIR}/resources/${name} ${PROJECT_SOURCE_DIR}/resources/common)
+        ${PROJECT_SOURCE_DIR}/resources/${res} ${PROJECT_SOURCE_DIR}/resources/common)
     set_target_properties(${name} PROPERTIES
         PREFIX "" SUFFIX ".8bf"
         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -1,6 +1,8 @@
 #include "framework/brush/sample_log.h"
 
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 
 std::string formatSample(const TabletSample& s) {
     char line[80];
@@ -21,16 +23,53 @@ bool parseSample(const char* line, TabletSample& s) {
     return true;
 }
 
-bool readSampleLog(const char* path, std::vector<TabletSample>& samples) {
+std::string formatParams(const void* params, uint32_t size) {
+    std::string line = "# params ";
+    const auto* p = static_cast<const uint8_t*>(params);
+    char hex[3];
+    for (uint32_t i = 0; i < size; ++i) {
+        std::snprintf(hex, sizeof hex, "%02x", p[i]);
+        line += hex;
+    }
+    return line + "\n";
+}
+
+namespace {
+
+bool parseHex(const char* text, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    for (const char* p = text; *p && *p != '\n' && *p != '\r'; p += 2) {
+        unsigned v;
+        if (!std::isxdigit(uint8_t(p[0])) || !std::isxdigit(uint8_t(p[1])) ||
+            std::sscanf(p, "%2x", &v) != 1)
+            return false;
+        bytes.push_back(uint8_t(v));
+    }
+    return !bytes.empty();
+}
+
+}  // namespace
+
+bool readSampleLog(const char* path, std::vector<SampleLogEntry>& entries) {
     std::FILE* f = std::fopen(path, "r");
     if (!f) return false;
-    char line[256];
+    char line[1024];
     bool ok = true;
     while (ok && std::fgets(line, sizeof line, f)) {
-        if (line[0] == '#' || line[0] == '\n' || line[0] == '\r') continue;
-        TabletSample s;
-        ok = parseSample(line, s);
-        if (ok) samples.push_back(s);
+        SampleLogEntry e{};
+        if (std::strncmp(line, "# params ", 9) == 0) {
+            e.kind = SampleLogEntry::params;
+            ok = parseHex(line + 9, e.bytes);
+        } else if (std::strncmp(line, "# device ", 9) == 0) {
+            e.kind = SampleLogEntry::device;
+            ok = std::sscanf(line + 9, "%d %d", &e.pressureMax, &e.wheelMax) == 2;
+        } else if (line[0] == '#' || line[0] == '\n' || line[0] == '\r') {
+            continue;
+        } else {
+            e.kind = SampleLogEntry::sample;
+            ok = parseSample(line, e.s);
+        }
+        if (ok) entries.push_back(e);
     }
     std::fclose(f);
     return ok;

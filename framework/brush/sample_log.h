@@ -1,8 +1,10 @@
-// A text record of the samples a dialog session fed the stroke step, one per line:
-// "x y size amount pressure inverted". Replaying the file through the stroke step
-// natively must paint exactly what the dialog painted.
+// A text record of what a dialog session fed the stroke step. One sample per line,
+// "x y size amount pressure inverted"; "# params <hex>" before the first sample and
+// whenever the effect's parameters changed; "# device <pressureMax> <wheelMax>" first.
+// Replaying the file through the stroke step natively must paint exactly what the
+// dialog painted.
 #pragma once
-#include <cstdio>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,5 +12,13 @@
 
 std::string formatSample(const TabletSample& s);
 bool parseSample(const char* line, TabletSample& s);
+std::string formatParams(const void* params, uint32_t size);
+
+struct SampleLogEntry {
+    enum Kind { sample, params, device } kind;
+    TabletSample s;                // kind sample
+    std::vector<uint8_t> bytes;    // kind params
+    int pressureMax, wheelMax;     // kind device
+};
 // Reads a whole file; false when it cannot be read or a line is malformed.
-bool readSampleLog(const char* path, std::vector<TabletSample>& samples);
+bool readSampleLog(const char* path, std::vector<SampleLogEntry>& entries);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "framework/brush/sample_log.h"
 #include "framework/brush/stroke.h"
@@ -25,6 +26,7 @@ constexpr int kRevertId = 4;
 PacketFilterState gPackets;  // persists between strokes, as the pen does
 StrokeState gStroke{nullptr, 0, 0, true};
 std::FILE* gSampleLog;       // diagnostic record of samples, when asked for
+std::string gLoggedParams;   // the parameters line last written to it
 
 struct SinkContext {
     HWND dialog;
@@ -72,7 +74,12 @@ void enableRevert(void* dialog) { EnableWindow(GetDlgItem(static_cast<HWND>(dial
 
 void beginStrokes() {
     resetStroke(gStroke);
-    if (const char* path = std::getenv("KESTRIX_SAMPLE_LOG")) gSampleLog = std::fopen(path, "w");
+    // A record of the session's samples, for replaying the strokes outside the dialog.
+    if (const char* path = std::getenv("KESTRIX_SAMPLE_LOG")) {
+        gSampleLog = std::fopen(path, "w");
+        if (gSampleLog) std::fprintf(gSampleLog, "# device %d %d\n", gDevice.pressureMax, gDevice.wheelMax);
+        gLoggedParams.clear();
+    }
 }
 
 void endStrokes(HWND dialog) {
@@ -103,11 +110,14 @@ void drainPackets(HWND dialog, HCTX context, int32_t cursorClass) {
 
 void onSampleMessage(HWND dialog, TabletSample* sample) {
     if (!sample) return;
+    const ModuleInfo& module = currentModule();
     if (gSampleLog) {
+        std::string params = formatParams(module.params, module.paramsSize);
+        if (params != gLoggedParams) std::fputs(params.c_str(), gSampleLog);
+        gLoggedParams = params;
         std::fputs(formatSample(*sample).c_str(), gSampleLog);
         std::fflush(gSampleLog);
     }
-    const ModuleInfo& module = currentModule();
     StrokeSurface surface{};
     surface.context = dialog;
     surface.geometry = previewGeometry();

@@ -1,0 +1,51 @@
+// The sample record that lets a dialog session be replayed natively.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "framework/brush/sample_log.h"
+
+namespace {
+
+std::string tempFile(const std::string& text) {
+    char name[] = "/tmp/kx_samples_XXXXXX";
+    int fd = mkstemp(name);
+    std::FILE* f = fdopen(fd, "w");
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+    return name;
+}
+
+TEST(SampleLog, RoundTripsSamplesParamsAndDevice) {
+    TabletSample a{-3, 40, 25, 31, 65535, 1};
+    uint8_t params[5] = {0x19, 0x00, 0xff, 0x10, 0x01};
+    std::string path = tempFile("# device 1023 -1\n" + formatParams(params, 5) + formatSample(a) +
+                                "# a note\n\n" + formatSample(TabletSample{1, 2, 3, 4, 5, 0}));
+    std::vector<SampleLogEntry> e;
+    ASSERT_TRUE(readSampleLog(path.c_str(), e));
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[0].kind, SampleLogEntry::device);
+    EXPECT_EQ(e[0].pressureMax, 1023);
+    EXPECT_EQ(e[0].wheelMax, -1);
+    EXPECT_EQ(e[1].kind, SampleLogEntry::params);
+    EXPECT_EQ(e[1].bytes, std::vector<uint8_t>(params, params + 5));
+    EXPECT_EQ(e[2].s.x, -3);
+    EXPECT_EQ(e[2].s.pressure, 65535);
+    EXPECT_EQ(e[2].s.inverted, 1);
+    EXPECT_EQ(e[3].s.amount, 4);
+    std::remove(path.c_str());
+}
+
+TEST(SampleLog, MalformedLinesAreRejected) {
+    for (const char* bad : {"1 2 3\n", "1 2 3 4 5 6 7\n", "# params 1\n", "# params zz\n", "# device x\n"}) {
+        std::string path = tempFile(bad);
+        std::vector<SampleLogEntry> e;
+        EXPECT_FALSE(readSampleLog(path.c_str(), e)) << bad;
+        std::remove(path.c_str());
+    }
+    std::vector<SampleLogEntry> e;
+    EXPECT_FALSE(readSampleLog("/nonexistent/samples.txt", e));
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+// Replays a dialog session's sample log through the stroke step and an effect's dab
+// operations onto an image, as the dialog would have painted it.
+//
+//   kx_replay --effect record|spotclean|dustclean --samples LOG --image IN.pam
+//             [--out OUT.pam] [--dab-log FILE]
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "filters/spotclean/dust_params.h"
+#include "filters/spotclean/spot_params.h"
+#include "framework/brush/sample_log.h"
+#include "framework/brush/stroke.h"
+#include "framework/host/module.h"
+#include "framework/host/platform.h"
+#include "framework/host/plugin_globals.h"
+#include "framework/tablet/device.h"
+#include "tools/host/image_file.h"
+#include "tools/stroke_probe/record_effect.h"
+
+namespace {
+
+const ModuleInfo* gModule;
+
+void noInvalidate(void*, const Box&) {}
+void noUpdate(void*) {}
+void noCursor(void*, bool) {}
+void noRevert(void*) {}
+
+int usage(const char* why) {
+    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean "
+                         "--samples LOG --image IN.pam [--out OUT.pam] [--dab-log FILE]\n", why);
+    return 1;
+}
+
+}  // namespace
+
+const ModuleInfo& currentModule() { return *gModule; }
+
+int main(int argc, char** argv) {
+    std::string effect, samples, imagePath, outPath, dabLog;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string k = argv[i], v = argv[i + 1];
+        if (k == "--effect") effect = v;
+        else if (k == "--samples") samples = v;
+        else if (k == "--image") imagePath = v;
+        else if (k == "--out") outPath = v;
+        else if (k == "--dab-log") dabLog = v;
+        else return usage(("unknown option " + k).c_str());
+    }
+    if (effect == "record") gModule = &recordingModule();
+    else if (effect == "spotclean") gModule = &kSpotcleanModule;
+    else if (effect == "dustclean") gModule = &kDustcleanModule;
+    else return usage("no such effect");
+    if (samples.empty() || imagePath.empty()) return usage("--samples and --image are needed");
+
+    Image image;
+    std::string error;
+    if (!readImage(imagePath, image, error)) return usage(error.c_str());
+    std::vector<SampleLogEntry> entries;
+    if (!readSampleLog(samples.c_str(), entries)) return usage("cannot read the sample log");
+
+    std::FILE* log = nullptr;
+    if (!dabLog.empty() && !(log = std::fopen(dabLog.c_str(), "w"))) return usage("cannot write the dab log");
+    setDabLog(log);
+
+    // The record a host would hand over after the whole-image request.
+    std::vector<uint8_t> in = image.pixels, out = image.pixels;
+    FilterRecord record{};
+    record.planes = int16_t(image.depth);
+    record.imageMode = int16_t(image.imageMode);
+    record.filterRect = {0, 0, int16_t(image.height), int16_t(image.width)};
+    record.inRect = record.outRect = record.filterRect;
+    record.inHiPlane = record.outHiPlane = int16_t(image.depth - 1);
+    record.inData = in.data();
+    record.outData = out.data();
+    record.inRowBytes = record.outRowBytes = image.width * image.depth;
+    gPlugin = PluginGlobals{};
+    gPlugin.record = &record;
+
+    const ModuleInfo& module = *gModule;
+    module.hooks->setDefaults();
+    if (!module.hooks->initBuffers()) return usage("no memory for the work buffers");
+    StrokeState state{nullptr, 0, 0, true};
+    StrokeSurface surface{};
+    surface.geometry.zoom = 1.0f;
+    surface.geometry.outRect = Box{0, 0, image.width, image.height};
+    surface.penDown = true;
+    surface.invalidate = noInvalidate;
+    surface.updateNow = noUpdate;
+    surface.setCursor = noCursor;
+    surface.enableRevert = noRevert;
+    const SpanRule rule = module.evenSpans ? SpanRule::truncateBeforeDoubling : SpanRule::truncateAfterDoubling;
+    for (const SampleLogEntry& e : entries) {
+        if (e.kind == SampleLogEntry::params) {
+            if (e.bytes.size() == module.paramsSize) std::memcpy(module.params, e.bytes.data(), e.bytes.size());
+        } else if (e.kind == SampleLogEntry::device) {
+            gDevice.pressureMax = int16_t(e.pressureMax);
+            gDevice.wheelMax = int16_t(e.wheelMax);
+        } else {
+            auto* s = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
+            *s = e.s;
+            strokeStep(state, s, *module.hooks, rule, surface);
+        }
+    }
+    resetStroke(state);
+    module.hooks->freeBuffers();
+    if (log) std::fclose(log);
+
+    if (!outPath.empty()) {
+        image.pixels = out;
+        if (!writeImage(outPath, image, error)) return usage(error.c_str());
+    }
+    return 0;
+}
