@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "filters/spotclean/dust_dabs.h"
 #include "filters/spotclean/spot_params.h"
 #include "framework/dialog/dialog_spec.h"
 #include "framework/tablet/packet_filter.h"
@@ -86,7 +87,8 @@ const SampleSpec kSample = {
 // Done restores the transparency plane from the source as spotclean does: the eraser
 // forces it to 255 in CMYK images, which must not reach the host's layer.
 const EffectHooks kHooks = {
-    initBuffers, freeBuffers, setDefaults, finalApplyTransparency, nullptr, nullptr, nullptr,
+    initBuffers, freeBuffers, setDefaults, finalApplyTransparency,
+    dustCapDab, dustStepDab, dustRestoreDab,
 };
 
 }  // namespace

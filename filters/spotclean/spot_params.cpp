@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "filters/spotclean/spot_dabs.h"
 #include "framework/host/module.h"
 #include "framework/host/platform.h"
 #include "framework/dialog/dialog_spec.h"
@@ -71,7 +72,8 @@ const SampleSpec kSample = {
 };
 
 const EffectHooks kHooks = {
-    initBuffers, freeBuffers, setDefaults, finalApplyTransparency, nullptr, nullptr, nullptr,
+    initBuffers, freeBuffers, setDefaults, finalApplyTransparency,
+    spotCapDab, spotStepDab, spotRestoreDab,
 };
 
 }  // namespace

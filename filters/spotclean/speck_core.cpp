@@ -1,0 +1,137 @@
+#include "filters/spotclean/speck_core.h"
+
+#include <algorithm>
+
+#include "filters/spotclean/median.h"
+#include "framework/host/image_access.h"
+#include "framework/host/plugin_globals.h"
+
+bool viewCurrentImage(SpeckView& v, bool readResult) {
+    const FilterRecord* r = gPlugin.record;
+    if (!r || !r->inData || !r->outData || r->planes <= 0) return false;
+    v.in = static_cast<const uint8_t*>(r->inData);
+    v.inRow = r->inRowBytes;
+    v.inStride = r->inHiPlane - r->inLoPlane + 1;
+    v.out = static_cast<uint8_t*>(r->outData);
+    v.outRow = r->outRowBytes;
+    v.planes = r->planes;
+    v.mask = r->haveMask ? static_cast<const uint8_t*>(r->maskData) : nullptr;
+    v.maskRow = r->maskRowBytes;
+    v.width = r->filterRect.right - r->filterRect.left;
+    v.height = r->filterRect.bottom - r->filterRect.top;
+    v.channels = std::min(processedChannels(*r), 4);
+    v.alpha = hasTransparencyPlane(r->imageMode, r->planes) ? r->planes - 1 : -1;
+    if (readResult) {
+        v.src = v.out;
+        v.srcRow = v.outRow;
+        v.srcStride = v.planes;
+    } else {
+        v.src = v.in;
+        v.srcRow = v.inRow;
+        v.srcStride = v.inStride;
+    }
+    return v.width > 0 && v.height > 0 && v.inStride >= v.planes;
+}
+
+namespace {
+
+// Appends one neighbourhood row of `count` pixels starting at `p` to the blocks.
+inline void gatherRow(const uint8_t* p, int count, int stride, int channels,
+                      uint8_t* const* blocks, int at) {
+    switch (channels) {
+    case 1:
+        for (int i = 0; i < count; ++i, p += stride) blocks[0][at + i] = p[0];
+        break;
+    case 3:
+        for (int i = 0; i < count; ++i, p += stride) {
+            blocks[0][at + i] = p[0];
+            blocks[1][at + i] = p[1];
+            blocks[2][at + i] = p[2];
+        }
+        break;
+    default:
+        for (int i = 0; i < count; ++i, p += stride)
+            for (int c = 0; c < channels; ++c) blocks[c][at + i] = p[c];
+    }
+}
+
+}  // namespace
+
+void neighbourhoodMedians(const SpeckView& v, int x, int y, int k, uint8_t* const* blocks,
+                          uint8_t* scratch, uint8_t* medians) {
+    const int left = x - k / 2, top = y - k / 2;
+    const int channels = v.channels;
+    int at = 0;
+    if (left >= 0 && top >= 0 && left + k <= v.width && top + k <= v.height) {
+        const uint8_t* row = v.src + intptr_t(top) * v.srcRow + intptr_t(left) * v.srcStride;
+        for (int j = 0; j < k; ++j, row += v.srcRow, at += k)
+            gatherRow(row, k, v.srcStride, channels, blocks, at);
+    } else {
+        for (int j = 0; j < k; ++j) {
+            const int yy = std::clamp(top + j, 0, v.height - 1);
+            const uint8_t* row = v.src + intptr_t(yy) * v.srcRow;
+            for (int i = 0; i < k; ++i, ++at) {
+                const int xx = std::clamp(left + i, 0, v.width - 1);
+                const uint8_t* p = row + intptr_t(xx) * v.srcStride;
+                for (int c = 0; c < channels; ++c) blocks[c][at] = p[c];
+            }
+        }
+    }
+    const int n = k * k;
+    for (int c = 0; c < channels; ++c) medians[c] = selectRank(blocks[c], n, (n + 1) / 2, scratch);
+}
+
+void walkCapDisc(int cx, int cy, int size, DiscSpan span, void* context) {
+    const int r = std::max(1, size / 2);
+    const int boxLeft = cx - r, boxRight = cx - r + size;
+    const int boxTop = cy - r, boxBottom = cy - r + size;
+    // A mirrored pair: the row below the centre, then the one above.
+    auto emit = [&](int offset, int half) {
+        const int x0 = std::max(boxLeft, cx - half), x1 = std::min(boxRight, cx + half);
+        for (int row : {cy + offset, cy - offset})
+            if (row >= boxTop && row <= boxBottom) span(context, row, x0, x1);
+    };
+    emit(0, r);
+    int d = 1 - r, e = 3, s = 5 - 2 * r, a = 0, b = r;
+    do {
+        if (d < 0) {
+            d += e;
+            s += 2;
+            e += 2;
+            ++a;
+        } else {
+            e += 2;
+            d += s;
+            s += 4;
+            emit(b, a);
+            ++a;
+            --b;
+        }
+        emit(a, b);
+    } while (b > a);
+}
+
+void restoreDisc(const SpeckView& v, const Dab& dab, float strength) {
+    const int r = dab.size / 2;
+    if (r <= 0) return;
+    const double f = strength;
+    const double g = float(1.0 - double(strength));  // the result's weight, single precision
+    const int cx = dab.x, cy = dab.y;
+    const int x0 = std::max(0, cx - r), x1 = std::min(cx + r, v.width);
+    const int y0 = std::max(0, cy - r), y1 = std::min(cy + r, v.height);
+    // CMYK with transparency: the extra planes are made opaque and only the inks blend.
+    // Grayscale and RGB blend every plane, transparency included.
+    const int blended = v.planes >= 5 ? 4 : v.planes;
+    for (int y = y0; y < y1; ++y) {
+        const int dy = y - cy;
+        for (int x = x0; x < x1; ++x) {
+            const int dx = x - cx;
+            if (dx * dx + dy * dy >= r * r) continue;
+            if (!pixelTakesPart(v, x, y)) continue;
+            const uint8_t* s = v.in + intptr_t(y) * v.inRow + intptr_t(x) * v.inStride;
+            uint8_t* o = v.out + intptr_t(y) * v.outRow + intptr_t(x) * v.planes;
+            for (int c = blended; c < v.planes; ++c) o[c] = 255;
+            for (int c = blended - 1; c >= 0; --c) o[c] = uint8_t(int(s[c] * f + o[c] * g));
+        }
+    }
+}
