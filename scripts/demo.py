@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""The demo: runs spotclean and dustclean in the reference host under Wine on the sample
-picture, through every selector a host calls, then once more as a "repeat" with the
-parameters the first run left. The editing dialog is driven by a script through our
-virtual tablet driver. Writes images, screenshots, parameters and reports to out/demo."""
+"""The demo: a pen session in each module's editing dialog, run by the reference host
+under Wine with our virtual tablet. On a photo-like sample picture with dust specks and
+scratches, the pen paints along the scratches and over the dusty sky, the eraser end
+paints a little of the original back, and Done hands the result to the host. Writes the
+before/after pictures, a screenshot of each dialog and the run's reports to out/demo."""
 import argparse
 import os
 import subprocess
@@ -11,69 +12,91 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
 import harness  # noqa: E402
+from dialog_session import DialogRun, Script  # noqa: E402
+
+SAMPLE_W, SAMPLE_H = 480, 320
+WINDOW = (20, 20, 1100, 820)  # the dialog's rectangle on the 1280 x 1024 screen
 
 
 def to_png(pam, png):
     subprocess.run(["convert", pam, png], check=True)
 
 
+def preview_frame(env, module, sample):
+    """Where the picture lies in the preview at zoom 1 with the dialog at WINDOW."""
+    run = DialogRun(env, module, image=sample)
+    s = Script("wait-dialog", "restore", "move %d %d %d %d" % WINDOW)
+    p = s.add("preview")
+    s.add("click 2")
+    run.run(s)
+    cw, ch = (int(v) for v in run.value(p, "client").split(","))
+    return (cw - SAMPLE_W) // 2 if cw > SAMPLE_W else 0, (ch - SAMPLE_H) // 2 if ch > SAMPLE_H else 0
+
+
+def pen_session(left, top):
+    """Tablet commands: strokes in image coordinates, offset to the preview."""
+    lines = ["tablet origin control 1012", "tablet cursor 0"]
+
+    def stroke(points, pressure=800):
+        x0, y0 = points[0]
+        lines.append("tablet packet x=%d y=%d p=0 b=0" % (left + x0, top + y0))
+        for x, y in points:
+            lines.append("tablet packet x=%d y=%d p=%d b=1" % (left + x, top + y, pressure))
+        x1, y1 = points[-1]
+        lines.append("tablet packet x=%d y=%d p=0 b=0" % (left + x1, top + y1))
+
+    # Back and forth over the sky, where the dust shows most.
+    for row in range(12, 190, 14):
+        xs = range(6, SAMPLE_W - 6, 6) if row % 28 == 12 else range(SAMPLE_W - 6, 6, -6)
+        stroke([(x, row) for x in xs])
+    # Down the four scratches and over the hills and the lake.
+    for x in (45, 150, 238, 340, 372):
+        stroke([(x + (y // 40) % 3, y) for y in range(4, SAMPLE_H - 4, 5)])
+    for row in range(200, SAMPLE_H - 6, 16):
+        stroke([(x, row) for x in range(6, SAMPLE_W - 6, 6)])
+    # The eraser end paints a strip of the original back.
+    lines.append("tablet cursor 1")
+    stroke([(x, 60) for x in range(300, 420, 6)], pressure=1000)
+    lines.append("tablet cursor 0")
+    return lines
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--out", default=os.path.join(ROOT, "out", "demo"))
+    ap.add_argument("--build-dir", default=os.path.join(ROOT, "build", "win32"))
     args = ap.parse_args()
+    harness.set_build_dir(args.build_dir)
     out = os.path.abspath(args.out)
     os.makedirs(out, exist_ok=True)
 
-    sample = os.path.join(out, "sample.pam")
-    subprocess.run([sys.executable, os.path.join(ROOT, "scripts", "make_sample.py"), sample], check=True)
-    to_png(sample, os.path.join(out, "sample.png"))
+    sample = os.path.join(out, "before.pam")
+    subprocess.run([sys.executable, os.path.join(ROOT, "scripts", "make_sample.py"), sample,
+                    "--width", str(SAMPLE_W), "--height", str(SAMPLE_H)], check=True)
+    to_png(sample, os.path.join(out, "before.png"))
 
     env = harness.env()
     try:
         for module in ("spotclean", "dustclean"):
-            folder = os.path.join(out, module)
-            os.makedirs(folder, exist_ok=True)
-            plugin = env.win_path(harness.module_path(module))
-            params = os.path.join(folder, "parameters.bin")
-            runs = [
-                ("first", ["--selectors", "about,parameters,prepare,start,continue,finish",
-                           "--params-out", env.win_path(params)]),
-                ("repeat", ["--selectors", "parameters,prepare,start,finish",
-                            "--params-in", env.win_path(params),
-                            "--params-out", env.win_path(params)]),
-            ]
-            for name, extra in runs:
-                result = os.path.join(folder, f"result-{name}.pam")
-                shot = os.path.join(folder, f"dialog-{name}.png")
-                script = os.path.join(folder, f"drive-{name}.txt")
-                with open(script, "w") as f:
-                    # Open the dialog at a comfortable size, zoom in once, look, press Done.
-                    f.write("wait-dialog\nrestore\nmove 20 20 1000 760\nclick 301\n"
-                            "mouse down 300 200\nmouse up 300 200\nclick 303\n"
-                            f"screenshot {env.win_path(shot)}\nclick 1\n")
-                rc, report, stdout = env.run_host(
-                    ["run", "--plugin", plugin, "--image", env.win_path(sample),
-                     "--out", env.win_path(result), "--script", env.win_path(script)] + extra,
-                    dll_overrides="wintab32=n")
-                with open(os.path.join(folder, f"report-{name}.txt"), "w") as f:
-                    f.write("".join(f"{k}={v}\n" for k, v in report.items()))
-                if rc != 0:
-                    print(stdout)
-                    raise SystemExit(f"demo: the host failed on {module} ({name} run), exit {rc}")
-                to_png(result, result[:-4] + ".png")
-                codes = ", ".join(f"{k[7:]} {v}" for k, v in report.items() if k.startswith("result."))
-                print(f"{module} {name} run: {codes}")
-                about = report.get("messagebox.1.text")
-                if about:
-                    print(f"  About box: {report.get('messagebox.1.caption')}: "
-                          f"{about.splitlines()[0] if chr(10) in about else about.split(chr(92) + 'n')[0]}")
-            ini = env.read_ini("Kestrix.ini" if module == "spotclean" else "vorla.ini")
-            section = "Spotclean" if module == "spotclean" else "Dustclean"
-            print(f"  settings [{section}]: {ini.get(section, {})}")
-            print(f"  results, parameters and reports: {folder}")
-        print(f"demo: sample picture {os.path.join(out, 'sample.png')}")
-        print("demo: painting is not built yet, so the results equal the sample; "
-              "dialog-*.png show each dialog as the run left it.")
+            env.clear_ini("Kestrix.ini")
+            env.clear_ini("vorla.ini")
+            left, top = preview_frame(env, module, sample)
+            run = DialogRun(env, module, image=sample)
+            shot = os.path.join(out, f"{module}-dialog.png")
+            s = Script("wait-dialog", "restore", "move %d %d %d %d" % WINDOW,
+                       *pen_session(left, top), f"screenshot {env.win_path(shot)}", "click 1")
+            report = run.run(s, timeout_ms=240000)
+            if report.get("script.result") != "ok":
+                raise SystemExit(f"demo: the pen session in {module} failed: {report.get('script.error')}")
+            after = os.path.join(out, f"{module}-after.pam")
+            os.replace(run.path("out.pam"), after)
+            to_png(after, after[:-4] + ".png")
+            with open(os.path.join(out, f"{module}-report.txt"), "w") as f:
+                f.write("".join(f"{k}={v}\n" for k, v in report.items()))
+            codes = ", ".join(f"{k[7:]} {v}" for k, v in report.items() if k.startswith("result."))
+            print(f"{module}: {codes}; after: {after[:-4]}.png; dialog: {shot}")
+        print(f"demo: before: {os.path.join(out, 'before.png')}")
+        print(f"demo: everything is in {out}")
     finally:
         env.close()
 

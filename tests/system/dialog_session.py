@@ -85,3 +85,59 @@ class Script:
 
     def text(self):
         return '\n'.join(self.lines)
+
+
+REPLAY = os.path.join(harness.ROOT, 'build', 'native', 'kx_replay')
+
+
+def preview_frame(env, module, w, h):
+    """Top-left of a w x h picture in the preview at zoom 1, dialog at its template size."""
+    run = DialogRun(env, module, size=(w, h))
+    s = Script('wait-dialog', 'restore')
+    p = s.add('preview')
+    s.add('click 2')
+    run.run(s)
+    cw, ch = (int(v) for v in run.value(p, 'client').split(','))
+    return (cw - w) // 2 if cw > w else 0, (ch - h) // 2 if ch > h else 0
+
+
+def pen_stroke(points, origin, pressure=600):
+    """Tablet commands for one stroke through image points: hover, press, lift."""
+    left, top = origin
+    x0, y0 = points[0]
+    lines = ['tablet packet x=%d y=%d p=0 b=0' % (left + x0, top + y0)]
+    for x, y in points:
+        lines.append('tablet packet x=%d y=%d p=%d b=1' % (left + x, top + y, pressure))
+    x1, y1 = points[-1]
+    lines.append('tablet packet x=%d y=%d p=0 b=0' % (left + x1, top + y1))
+    return lines
+
+
+def run_with_logs(run, script, timeout_ms=60000):
+    """Runs the script with the module writing its sample log (and dab log, for the
+    recording effect); returns their paths."""
+    samples, dabs = run.path('samples.txt'), run.path('dabs.txt')
+    env = run.env
+    plain = env.run_host
+
+    def with_logs(args, **kw):
+        kw['env_extra'] = dict(kw.get('env_extra') or {},
+                               KESTRIX_SAMPLE_LOG=env.win_path(samples),
+                               KESTRIX_DAB_LOG=env.win_path(dabs))
+        return plain(args, **kw)
+    env.run_host = with_logs
+    try:
+        run.run(script, timeout_ms)
+    finally:
+        env.run_host = plain
+    return samples, dabs
+
+
+def replay(run, samples, effect, image=None):
+    """The native replay of a sample log onto the run's picture: (dab log, pixels)."""
+    import subprocess
+    dabs, out = run.path('replay-dabs.txt'), run.path('replay.pam')
+    subprocess.run([REPLAY, '--effect', effect, '--samples', samples, '--image', image or run.image,
+                    '--dab-log', dabs, '--out', out], check=True, timeout=120)
+    with open(dabs) as f:
+        return f.read(), harness.read_pam(out)[4]

@@ -256,6 +256,15 @@ class Controls(DialogTest):
         self.assertIn('No pen tablet', run.report['messagebox.1.text'])
         self.assertEqual(run.out_image()[4], pattern(64, 48, 3))
 
+    def test_a_driver_refusing_every_queue_size_keeps_its_default(self):
+        run = self.session(tablet='refuse_queue_sizes=all')
+        run.run(self.opened('click 1'))
+        log = run.tablet_log()
+        asked = [l for l in log.splitlines() if l.startswith('WTQueueSizeSet')]
+        self.assertEqual([l.split()[1] for l in asked], ['40', '35', '30', '25', '20', '15', '10', '5'])
+        self.assertTrue(all(l.endswith('-> 0') for l in asked))
+        self.assertEqual(run.report['result.start'], '0')
+
     def test_tablet_context_negotiates_its_queue(self):
         run = self.session(tablet='refuse_queue_sizes=40,35,30,25,20,15,10')
         run.run(self.opened('click 1'))

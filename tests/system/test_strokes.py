@@ -2,13 +2,11 @@
 effect (strokeprobe): the dabs the dialog asks for must be exactly those the native
 replay of the recorded samples asks for, and paint the same pixels."""
 import os
-import subprocess
 import unittest
 
 import harness
-from dialog_session import DialogRun, Script, pattern
+from dialog_session import REPLAY, DialogRun, Script, pattern, replay, run_with_logs
 
-REPLAY = os.path.join(harness.ROOT, 'build', 'native', 'kx_replay')
 W, H = 300, 200
 
 
@@ -39,32 +37,17 @@ class Strokes(unittest.TestCase):
         """Runs the packets (image coordinates) through the dialog; returns the run, its
         sample log and dab log."""
         run = DialogRun(self.env, 'strokeprobe', size=(W, H), tablet=tablet)
-        samples, dabs = run.path('samples.txt'), run.path('dabs.txt')
         s = Script('wait-dialog', 'restore', 'tablet origin control 1012', 'tablet cursor 0', *before)
         for x, y, p, b in packets:
             s.add('tablet packet x=%d y=%d p=%d b=%d' % (x + self.left, y + self.top, p, b))
         for line in after:
             s.add(line)
-        env_run = self.env.run_host
-
-        def with_logs(args, **kw):
-            kw['env_extra'] = dict(kw.get('env_extra') or {},
-                                   KESTRIX_SAMPLE_LOG=self.env.win_path(samples),
-                                   KESTRIX_DAB_LOG=self.env.win_path(dabs))
-            return env_run(args, **kw)
-        self.env.run_host = with_logs
-        try:
-            run.run(s)
-        finally:
-            self.env.run_host = env_run
+        samples, dabs = run_with_logs(run, s)
         self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
         return run, samples, dabs
 
     def replay(self, run, samples):
-        dabs, out = run.path('replay-dabs.txt'), run.path('replay.pam')
-        subprocess.run([REPLAY, '--effect', 'record', '--samples', samples, '--image', run.image,
-                        '--dab-log', dabs, '--out', out], check=True, timeout=60)
-        return open(dabs).read(), harness.read_pam(out)[4]
+        return replay(run, samples, 'record')
 
     @staticmethod
     def lines(path, prefix=''):
@@ -103,7 +86,6 @@ class Strokes(unittest.TestCase):
 
     def test_hovering_ends_the_stroke_while_the_button_is_held(self):
         # The button comes from the mouse here, the pressure from the pen only.
-        packets = [(30, 40, 600, 0)] * 0
         packets = [(30 + 10 * i, 40, 600, 0) for i in range(6)]
         packets += [(90 + 10 * i, 40, 0, 0) for i in range(4)]
         packets += [(130 + 10 * i, 40, 600, 0) for i in range(6)]
