@@ -114,8 +114,10 @@ void walkCapDisc(int cx, int cy, int size, DiscSpan span, void* context) {
 void restoreDisc(const SpeckView& v, const Dab& dab, float strength) {
     const int r = dab.size / 2;
     if (r <= 0) return;
+    // Blended as result + (source - result) * f: weights that sum to exactly one, so a
+    // pixel that already equals its source stays as it is. (Weights f and 1 - f rounded
+    // apart would pull such a pixel down by one level at every dab passing over it.)
     const double f = strength;
-    const double g = float(1.0 - double(strength));  // the result's weight, single precision
     const int cx = dab.x, cy = dab.y;
     const int x0 = std::max(0, cx - r), x1 = std::min(cx + r, v.width);
     const int y0 = std::max(0, cy - r), y1 = std::min(cy + r, v.height);
@@ -131,7 +133,7 @@ void restoreDisc(const SpeckView& v, const Dab& dab, float strength) {
             const uint8_t* s = v.in + intptr_t(y) * v.inRow + intptr_t(x) * v.inStride;
             uint8_t* o = v.out + intptr_t(y) * v.outRow + intptr_t(x) * v.planes;
             for (int c = blended; c < v.planes; ++c) o[c] = 255;
-            for (int c = blended - 1; c >= 0; --c) o[c] = uint8_t(int(s[c] * f + o[c] * g));
+            for (int c = blended - 1; c >= 0; --c) o[c] = uint8_t(int(o[c] + (s[c] - o[c]) * f));
         }
     }
 }

@@ -351,9 +351,10 @@ TEST_F(SpeckRemoval, EraserAmountZeroAndSizeOneChangeNothing) {
     EXPECT_EQ(img.resultPixels(), before);
 }
 
-// Amount 5 weighs the source by 0.33333334f and the result by 0.66666663f: the sum of
-// the weights is just below 1, so truncation can land one below the exact blend.
-TEST_F(SpeckRemoval, PartialEraserBlendsWithSinglePrecisionWeights) {
+// Amount 5 moves each value a third of the way (f = 0.33333334f) towards the source,
+// truncated toward zero; a value equal to its source stays, however often the eraser
+// passes (weights f and 1 - f rounded apart would drift it down a level per dab).
+TEST_F(SpeckRemoval, PartialEraserMovesTowardTheSourceAndKeepsRestoredPixels) {
     img.setUp(3, 1, plugInModeGrayScale, 1);
     const uint8_t source[3] = {240, 30, 200}, result[3] = {30, 240, 200};
     for (int x = 0; x < 3; ++x) {
@@ -361,9 +362,12 @@ TEST_F(SpeckRemoval, PartialEraserBlendsWithSinglePrecisionWeights) {
         img.outAt(x, 0, 0) = result[x];
     }
     hooks.restoreDab(eraser(1, 0, 6, 5), kSpanRow, 6);  // r = 3 covers all three
-    EXPECT_EQ(img.outAt(0, 0, 0), 100);  // 80.0000024 + 19.9999988
-    EXPECT_EQ(img.outAt(1, 0, 0), 169);  // 10.0000003 + 159.9999905
-    EXPECT_EQ(img.outAt(2, 0, 0), 199);  // 200 x 0.99999997
+    EXPECT_EQ(img.outAt(0, 0, 0), 100);  // 30 + 210 f = 100.0000014
+    EXPECT_EQ(img.outAt(1, 0, 0), 169);  // 240 - 210 f = 169.9999986
+    EXPECT_EQ(img.outAt(2, 0, 0), 200);
+    for (int i = 0; i < 40; ++i) hooks.restoreDab(eraser(1, 0, 6, 5), kSpanRow, 6);
+    EXPECT_EQ(img.outAt(2, 0, 0), 200);
+    EXPECT_EQ(img.outAt(0, 0, 0), 238);  // truncation stops it where a third of the gap is below 1
 }
 
 TEST_F(SpeckRemoval, EraserOnCmykWithTransparencyMakesItOpaqueUntilDone) {
