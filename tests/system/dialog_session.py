@@ -52,6 +52,7 @@ class DialogRun:
                 '--timeout-ms', str(timeout_ms)] + self.extra
         # Our wintab32.dll sits beside host.exe; forcing the native one keeps Wine's own
         # tablet driver out of the way.
+        self.args = args
         rc, self.report, self.stdout = self.env.run_host(
             args, timeout=timeout_ms // 1000 + 30, env_extra=extra, dll_overrides='wintab32=n')
         if rc != 0:

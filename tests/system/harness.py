@@ -283,3 +283,42 @@ def read_pam(path):
             fields[k] = v.strip()
     w, h, depth = int(fields['WIDTH']), int(fields['HEIGHT']), int(fields['DEPTH'])
     return w, h, depth, fields.get('TUPLTYPE', ''), raw[end:end + w * h * depth]
+
+
+def read_png(path):
+    """(width, height, channels, rows of bytes) of an 8-bit RGB or RGBA PNG."""
+    import struct
+    import zlib
+    with open(path, 'rb') as f:
+        data = f.read()
+    assert data[:8] == b'\x89PNG\r\n\x1a\n', path
+    pos, idat, width = 8, b'', None
+    while pos < len(data):
+        length, kind = struct.unpack('>I4s', data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b'IHDR':
+            width, height, depth, colour = struct.unpack('>IIBB', body[:10])
+            assert depth == 8 and colour in (2, 6), (depth, colour)
+            channels = 3 if colour == 2 else 4
+        elif kind == b'IDAT':
+            idat += body
+        pos += 12 + length
+    raw, stride, rows, prev = zlib.decompress(idat), width * channels, [], bytearray(width * channels)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - channels] if i >= channels else 0
+            b, c = prev[i], prev[i - channels] if i >= channels else 0
+            if kind == 1:
+                line[i] = (line[i] + a) & 255
+            elif kind == 2:
+                line[i] = (line[i] + b) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append(bytes(line))
+        prev = line
+    return width, height, channels, rows

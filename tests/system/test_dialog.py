@@ -130,6 +130,60 @@ class Preview(DialogTest):
         self.assertEqual(run.report['result.start'], '0')
 
 
+class SelectionOutline(DialogTest):
+    """Marching ants along every boundary of the selection, holes included."""
+
+    def grey_with_mask(self, mask):
+        image = self.env.temp_path('grey.pam')
+        harness.write_pam(image, 60, 40, 'RGB', bytes([128, 128, 128]) * (60 * 40))
+        if mask is None:
+            return image, []
+        path = self.env.temp_path('mask.pam')
+        harness.write_pam(path, 60, 40, 'GRAYSCALE', mask)
+        return image, ['--mask', self.env.win_path(path)]
+
+    def ants_in_preview(self, mask):
+        image, extra = self.grey_with_mask(mask)
+        run = self.session(image=image, extra=extra)
+        shot = run.path('preview.png')
+        s = self.opened('click 301', 'mouse down 300 130', 'mouse up 300 130')  # zoom 2
+        s.add('sleep 350')
+        p = s.add('preview')
+        s.add('screenshot %s of=preview redraw=0' % self.env.win_path(shot))
+        s.add('click 2')
+        run.run(s)
+        w, h, ch, rows = harness.read_png(shot)
+        cw, chh = ints(run.value(p, 'client'))
+        # The 120 x 80 zoomed picture is centred; screenshot and client share the origin.
+        left, top = (cw - 120) // 2, (chh - 80) // 2
+
+        def marked(ix, iy, dx=0):  # a screen pixel of an image pixel shows ant black or white
+            x = left + ix * 2 + dx
+            px = rows[top + iy * 2][x * ch:x * ch + 3]
+            return px in (b'\x00\x00\x00', b'\xff\xff\xff')
+        return marked
+
+    def test_a_ring_selection_gets_ants_outside_and_around_its_hole(self):
+        mask = bytearray(60 * 40)
+        for y in range(5, 35):
+            for x in range(10, 50):
+                inside_hole = 20 <= x < 40 and 15 <= y < 25
+                mask[y * 60 + x] = 0 if inside_hole else 255
+        marked = self.ants_in_preview(bytes(mask))
+        outer = [marked(10, y) for y in range(6, 34)] + [marked(x, 5) for x in range(11, 49)]
+        # The frame lies inside the selection: right of the hole's left edge it is the
+        # right half of the zoomed pixel.
+        hole = [marked(19, y, 1) for y in range(16, 24)] + [marked(x, 25) for x in range(21, 39)]
+        self.assertGreater(sum(outer) / len(outer), 0.9, 'the outer boundary is outlined')
+        self.assertGreater(sum(hole) / len(hole), 0.9, 'the hole is outlined too')
+        self.assertFalse(any(marked(x, 20) for x in range(24, 36)), 'nothing inside the hole')
+        self.assertFalse(any(marked(x, 10) for x in range(15, 45)), 'nothing across the selection')
+
+    def test_no_selection_no_ants(self):
+        marked = self.ants_in_preview(None)
+        self.assertFalse(any(marked(x, y) for y in range(40) for x in range(60)))
+
+
 class Keyboard(DialogTest):
     def test_alt_switches_the_cancel_label_and_space_presses_nothing(self):
         run = self.session()

@@ -66,6 +66,52 @@ class SpeckRemoval(unittest.TestCase):
                 self.assertGreater(differing(out, self.source()), 0, 'the strokes changed the picture')
                 self.assertEqual(differing(out, replay(run, samples, module)[1]), 0)
 
+    def test_every_image_kind_paints_as_its_replay(self):
+        rgb = self.source()
+        kinds = {'GRAYSCALE': 1, 'GRAYSCALE_ALPHA': 2, 'RGB': 3, 'RGB_ALPHA': 4, 'CMYK': 4, 'CMYK_ALPHA': 5}
+        for tupltype, depth in kinds.items():
+            image = self.env.temp_path(tupltype + '.pam')
+            data = bytearray()
+            for i in range(W * H):
+                r, g, b = rgb[3 * i:3 * i + 3]
+                px = {'GRAYSCALE': (g,), 'RGB': (r, g, b), 'CMYK': (r, g, b, 255 - min(r, g, b))}
+                base = px[tupltype.replace('_ALPHA', '')]
+                data += bytes(base + ((60 + i % 190,) if tupltype.endswith('_ALPHA') else ()))
+            harness.write_pam(image, W, H, tupltype, bytes(data))
+            for module in MODULES:
+                with self.subTest(kind=tupltype, module=module):
+                    lines = self.horizontal(module, 30) + self.horizontal(module, 70)
+                    run, samples = self.run_session(module, lines + ['click 1'], image=image)
+                    out = run.out_image()[4]
+                    self.assertGreater(differing(out, bytes(data)), 0)
+                    painted = replay(run, samples, module, image)[1]
+                    if tupltype.endswith('_ALPHA'):
+                        # Done hands back the source's transparency; the replay is the
+                        # working copy before Done.
+                        colour = lambda px: bytes(v for i, v in enumerate(px) if i % depth != depth - 1)
+                        self.assertEqual(differing(colour(out), colour(painted)), 0)
+                        self.assertEqual(differing(out[depth - 1::depth], bytes(data)[depth - 1::depth]), 0)
+                    else:
+                        self.assertEqual(differing(out, painted), 0)
+
+    def test_closing_after_a_stroke_asks_whether_to_keep_it(self):
+        module = 'spotclean'
+        run, _ = self.run_session(module, self.horizontal(module, 40) + ['answer no', 'sysclose'])
+        self.assertEqual(run.report['messagebox.1.text'], 'Do you wish to save your changes?')
+        self.assertEqual(run.report['result.start'], '1')
+        self.assertEqual(differing(run.out_image()[4], self.source()), 0)
+        run, samples = self.run_session(module, self.horizontal(module, 40) + ['answer yes', 'sysclose'])
+        self.assertEqual(run.report['result.start'], '0')
+        self.assertEqual(differing(run.out_image()[4], replay(run, samples, module)[1]), 0)
+
+    def test_held_z_exchanges_at_every_repeat(self):
+        module = 'spotclean'
+        lines = self.horizontal(module, 40) + ['key repeat z 3', 'click 1']
+        run, _ = self.run_session(module, lines)
+        self.assertEqual(differing(run.out_image()[4], self.source()), 0, 'three exchanges: before')
+        run, _ = self.run_session(module, self.horizontal(module, 40) + ['key repeat z 4', 'click 1'])
+        self.assertGreater(differing(run.out_image()[4], self.source()), 0, 'four: after')
+
     def test_buildup_and_settings_change_the_replayed_parameters_too(self):
         module = 'spotclean'
         lines = ['click 1001', 'click 1009', 'settext 3 9'] + self.horizontal(module, 50)

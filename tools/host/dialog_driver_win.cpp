@@ -615,7 +615,10 @@ private:
     void screenshot(const ScriptCommand& c) {
         const std::string of = c.option("of", "dialog");
         HWND w = of == "dialog" ? needDialog() : control(of == "preview" ? 1012 : toLong(of));
-        RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        // redraw=0 keeps what is on screen, such as the marching ants a timer draws
+        // straight onto it and a repaint would wipe until the next tick.
+        if (c.option("redraw", "1") != "0")
+            RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
         settle();
         RECT r;
         GetWindowRect(w, &r);

@@ -33,7 +33,7 @@ const VerbInfo kVerbs[] = {
     {"sysclose", 0, 0, -1, ""},
     {"answer", 1, 1, -1, ""},
     {"expect-messagebox", 0, 0, -1, "timeout"},
-    {"screenshot", 1, 1, -1, "of"},
+    {"screenshot", 1, 1, -1, "of redraw"},
     {"tablet", 1, 1, 0, ""},
     {"sleep", 1, 1, -1, ""},
     {"idle", 0, 0, -1, ""},
