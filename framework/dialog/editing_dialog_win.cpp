@@ -6,7 +6,7 @@
 
 #include "framework/brush/stroke_win.h"
 #include "framework/dialog/controls_logic.h"
-#include "framework/dialog/dialog_spec.h"
+#include "framework/dialog/dialog_controls.h"
 #include "framework/dialog/editing_dialog.h"
 #include "framework/dialog/layout_win.h"
 #include "framework/dialog/preview_win.h"
@@ -49,7 +49,7 @@ struct DialogSession {
 DialogSession gSession;
 
 const ModuleInfo& module() { return currentModule(); }
-const DialogSpec& spec() { return *module().dialog; }
+const DialogControls& controls() { return *module().dialog; }
 
 int16_t& field16(int16_t offset) {
     return *reinterpret_cast<int16_t*>(static_cast<uint8_t*>(module().params) + offset);
@@ -75,15 +75,15 @@ void checkSourceRadios(const SourceBinding& s) {
 // Controls from the parameters: sliders, number fields, source radios, check boxes, tool.
 void showParams() {
     HWND d = gSession.dialog;
-    for (int i = 0; i < spec().sliderCount; ++i) {
-        const SliderBinding& b = spec().sliders[i];
+    for (int i = 0; i < controls().sliderCount; ++i) {
+        const SliderBinding& b = controls().sliders[i];
         SendDlgItemMessageA(d, b.trackbarId, kTbmSetRange, TRUE, MAKELPARAM(b.minimum, b.maximum));
         SendDlgItemMessageA(d, b.trackbarId, kTbmSetPos, TRUE, field16(b.offset));
         SetDlgItemInt(d, b.editId, UINT(field16(b.offset)), FALSE);
     }
-    for (int i = 0; i < spec().sourceCount; ++i) checkSourceRadios(spec().sources[i]);
-    for (int i = 0; i < spec().checkCount; ++i)
-        CheckDlgButton(d, spec().checks[i].id, field8(spec().checks[i].offset) ? BST_CHECKED : BST_UNCHECKED);
+    for (int i = 0; i < controls().sourceCount; ++i) checkSourceRadios(controls().sources[i]);
+    for (int i = 0; i < controls().checkCount; ++i)
+        CheckDlgButton(d, controls().checks[i].id, field8(controls().checks[i].offset) ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(d, kZoomToolId, kBrushToolId, kZoomToolId + gPlugin.currentTool);
 }
 
@@ -132,15 +132,15 @@ void onCursorChange(WPARAM serial, LPARAM context) {
     gSession.cursorClass = classifyCursor(type);
 
     SourceAvailability can = sourcesFor(gSession.cursorClass);
-    for (int i = 0; i < spec().sourceCount; ++i) {
-        const SourceBinding& s = spec().sources[i];
+    for (int i = 0; i < controls().sourceCount; ++i) {
+        const SourceBinding& s = controls().sources[i];
         // Radio of value v is firstRadioId + v - firstValue; groups may lack the wheel.
         if (s.firstValue == 0) EnableWindow(GetDlgItem(gSession.dialog, s.firstRadioId), can.wheel);
         EnableWindow(GetDlgItem(gSession.dialog, s.firstRadioId + 1 - s.firstValue), can.pressure);
     }
     if (gSession.cursorClass == kCursorAirbrush) clearSideButtonLatch();
     if (adaptSources(module(), gSession.cursorClass))
-        for (int i = 0; i < spec().sourceCount; ++i) checkSourceRadios(spec().sources[i]);
+        for (int i = 0; i < controls().sourceCount; ++i) checkSourceRadios(controls().sources[i]);
 }
 
 BOOL initDialog(HWND dialog) {
@@ -186,13 +186,13 @@ void onDestroy() {
 }
 
 const SliderBinding* sliderByTrackbar(int id) {
-    for (int i = 0; i < spec().sliderCount; ++i)
-        if (spec().sliders[i].trackbarId == id) return &spec().sliders[i];
+    for (int i = 0; i < controls().sliderCount; ++i)
+        if (controls().sliders[i].trackbarId == id) return &controls().sliders[i];
     return nullptr;
 }
 const SliderBinding* sliderByEdit(int id) {
-    for (int i = 0; i < spec().sliderCount; ++i)
-        if (spec().sliders[i].editId == id) return &spec().sliders[i];
+    for (int i = 0; i < controls().sliderCount; ++i)
+        if (controls().sliders[i].editId == id) return &controls().sliders[i];
     return nullptr;
 }
 
@@ -227,7 +227,7 @@ void validateField(const SliderBinding& b) {
 
 void onCancel() {
     if (GetKeyState(VK_MENU) < 0) {
-        spec().resetParams();
+        controls().resetParams();
         showParams();
         return;
     }
@@ -262,7 +262,7 @@ void onClose() {
 
 BOOL onCommand(int id, int notification) {
     bool clicked = notification == BN_CLICKED;
-    if (id == kDoneId || id == kCancelId || id == kRevertId || id == spec().applyId) {
+    if (id == kDoneId || id == kCancelId || id == kRevertId || id == controls().applyId) {
         if (!clicked) return TRUE;
         if (id == kDoneId) {
             gPlugin.result = 0;
@@ -286,13 +286,13 @@ BOOL onCommand(int id, int notification) {
         gPlugin.currentTool = id - kZoomToolId;
         return TRUE;
     }
-    for (int i = 0; i < spec().checkCount; ++i)
-        if (spec().checks[i].id == id) {
-            field8(spec().checks[i].offset) = IsDlgButtonChecked(gSession.dialog, id) == BST_CHECKED;
+    for (int i = 0; i < controls().checkCount; ++i)
+        if (controls().checks[i].id == id) {
+            field8(controls().checks[i].offset) = IsDlgButtonChecked(gSession.dialog, id) == BST_CHECKED;
             return TRUE;
         }
-    for (int i = 0; i < spec().sourceCount; ++i) {
-        const SourceBinding& s = spec().sources[i];
+    for (int i = 0; i < controls().sourceCount; ++i) {
+        const SourceBinding& s = controls().sources[i];
         if (id >= s.firstRadioId && id < s.firstRadioId + s.count) {
             field32(s.offset) = id - s.firstRadioId + s.firstValue;
             return TRUE;
@@ -334,7 +334,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
             onCursorChange(w, l);
             return TRUE;
         case WM_SIZE:
-            if (w != SIZE_MINIMIZED) layoutDialog(dialog, spec().applyId, HIWORD(l));
+            if (w != SIZE_MINIMIZED) layoutDialog(dialog, controls().applyId, HIWORD(l));
             return TRUE;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(l);

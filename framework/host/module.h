@@ -6,8 +6,8 @@
 #include "framework/brush/effect_hooks.h"
 
 struct SettingsLayout;
-struct DialogSpec;
-struct SampleSpec;
+struct DialogControls;
+struct SampleFields;
 
 struct ModuleInfo {
     const char* name;                // deliverable name, e.g. "spotclean"
@@ -16,8 +16,8 @@ struct ModuleInfo {
     uint32_t paramsSize;             // bytes, as kept in the host's parameters handle
     const SettingsLayout* settings;  // INI file, section and keys
     const char* contextNameFormat;   // tablet context name, "%x" takes the module handle
-    const DialogSpec* dialog;        // the effect's controls in the editing dialog
-    const SampleSpec* sample;        // where pen samples take size and amount from
+    const DialogControls* dialog;        // the effect's controls in the editing dialog
+    const SampleFields* sample;        // where pen samples take size and amount from
     bool evenSpans;                  // the walker truncates half the width before doubling
 };
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/dialog/dialog_spec.h"
+#include "framework/dialog/dialog_controls.h"
 #include "framework/host/module.h"
 
 namespace {
@@ -19,11 +19,11 @@ SourceAvailability sourcesFor(int32_t cursorClass) {
 }
 
 bool adaptSources(const ModuleInfo& module, int32_t cursorClass) {
-    const DialogSpec* spec = module.dialog;
-    if (!spec) return false;
+    const DialogControls* controls = module.dialog;
+    if (!controls) return false;
     bool changed = false;
-    for (int i = 0; i < spec->sourceCount; ++i) {
-        const SourceBinding& s = spec->sources[i];
+    for (int i = 0; i < controls->sourceCount; ++i) {
+        const SourceBinding& s = controls->sources[i];
         auto* field = static_cast<uint8_t*>(module.params) + s.offset;
         int32_t value;
         std::memcpy(&value, field, sizeof value);

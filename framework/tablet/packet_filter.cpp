@@ -54,20 +54,20 @@ int mulDiv(int value, int number, int divisor) {
 }
 
 TabletSample buildSample(const Packet& packet, const PacketContext& c, const ModuleInfo& module) {
-    const SampleSpec& spec = *module.sample;
+    const SampleFields& fields = *module.sample;
     TabletSample s{};
     int ix, iy;
     clientToImage(c.geometry, c.clientX, c.clientY, ix, iy);
     s.x = int16_t(ix);
     s.y = int16_t(iy);
     s.inverted = packet.orAltitude < 0;
-    int size = sourced(read16(module, spec.sizeOffset), read32(module, spec.sizeSourceOffset),
+    int size = sourced(read16(module, fields.sizeOffset), read32(module, fields.sizeSourceOffset),
                        s.inverted, packet, c.ranges);
     int amount = 0;
-    if (spec.amountOffset >= 0) {
-        int32_t source = spec.amountSourceOffset >= 0 ? read32(module, spec.amountSourceOffset) : 2;
-        amount = sourced(read16(module, spec.amountOffset), source, s.inverted, packet, c.ranges);
-        if (!s.inverted && spec.oddAmount) amount = 2 * amount + 1;
+    if (fields.amountOffset >= 0) {
+        int32_t source = fields.amountSourceOffset >= 0 ? read32(module, fields.amountSourceOffset) : 2;
+        amount = sourced(read16(module, fields.amountOffset), source, s.inverted, packet, c.ranges);
+        if (!s.inverted && fields.oddAmount) amount = 2 * amount + 1;
     }
     s.size = int16_t(size < 1 ? 1 : size);
     s.amount = int16_t(amount);
@@ -85,10 +85,10 @@ void handlePacket(PacketFilterState& state, Packet& packet, const PacketContext&
         state.sideButtonLatch = !state.sideButtonLatch;
     state.lastButtons = packet.pkButtons;
 
-    const SampleSpec& spec = *module.sample;
-    bool bothOnWheel = read32(module, spec.sizeSourceOffset) == kSourceWheel &&
-                       spec.amountSourceOffset >= 0 &&
-                       read32(module, spec.amountSourceOffset) == kSourceWheel;
+    const SampleFields& fields = *module.sample;
+    bool bothOnWheel = read32(module, fields.sizeSourceOffset) == kSourceWheel &&
+                       fields.amountSourceOffset >= 0 &&
+                       read32(module, fields.amountSourceOffset) == kSourceWheel;
     if (bothOnWheel && !(packet.pkButtons & kTipButton))
         packet.pkNormalPressure = state.sideButtonLatch ? kPuckPressure : 0;
     if (c.cursorClass == kCursorPuck) packet.pkNormalPressure = packet.pkButtons > 0 ? kPuckPressure : 0;

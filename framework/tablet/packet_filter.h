@@ -10,7 +10,7 @@
 struct ModuleInfo;
 
 // Where a module's sample values come from in its EffectParams.
-struct SampleSpec {
+struct SampleFields {
     int16_t sizeOffset;          // int16 brush size
     int16_t sizeSourceOffset;    // int32 source of the size
     int16_t amountOffset;        // int16 amount, or -1 when the effect has none

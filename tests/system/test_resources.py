@@ -86,7 +86,7 @@ class ModuleResourcesBase:
     @classmethod
     def setUpClass(cls):
         cls.res = load_module(cls.module)
-        cls.spec = MODULES[cls.module]
+        cls.layout = MODULES[cls.module]
 
     def dialog(self, lang):
         return parse_dialog(self.res.get(RT_DIALOG, 114, lang))
@@ -100,14 +100,14 @@ class ModuleResourcesBase:
                 self.assertEqual((d['cx'], d['cy']), (436, 260))
                 # windres stores window class names upper-cased; classes match case-blind.
                 self.assertEqual(d['cls'].upper(), 'DLGWNDCLASS')
-                self.assertEqual(d['title'], self.spec['title'])
+                self.assertEqual(d['title'], self.layout['title'])
                 self.assertEqual(d['font'], (8, 'MS Sans Serif'))
 
     def test_controls_ids_places_and_kinds(self):
         d = self.dialog(0x0409)
         by_id = {c['id']: c for c in d['controls'] if c['id'] != -1}
-        self.assertEqual(set(by_id), self.spec['ids'])
-        rects = {**FRAMEWORK_CONTROLS, **self.spec['rects']}
+        self.assertEqual(set(by_id), self.layout['ids'])
+        rects = {**FRAMEWORK_CONTROLS, **self.layout['rects']}
         for cid, rect in rects.items():
             c = by_id[cid]
             self.assertEqual((c['x'], c['y'], c['cx'], c['cy']), rect, 'control %d' % cid)
@@ -119,26 +119,26 @@ class ModuleResourcesBase:
             self.assertTrue(t['style'] & BS_PUSHLIKE and t['style'] & BS_ICON, t)
         self.assertEqual([bool(t['style'] & WS_GROUP) for t in tools], [True, False, False])
 
-        for group in self.spec['radio_groups']:
+        for group in self.layout['radio_groups']:
             styles = [by_id[i]['style'] for i in group]
             self.assertTrue(all(s & BS_TYPEMASK == BS_AUTORADIOBUTTON for s in styles))
             self.assertEqual([bool(s & WS_GROUP) for s in styles], [True] + [False] * (len(group) - 1))
         order = [c['id'] for c in d['controls']]
-        for group in self.spec['radio_groups']:
+        for group in self.layout['radio_groups']:
             # The control after a radio group must start a new group, or the arrow keys
             # would walk from the last radio into it.
             after = d['controls'][order.index(group[-1]) + 1]
             self.assertTrue(after['style'] & WS_GROUP, after)
 
-        for tb in self.spec['trackbars']:
+        for tb in self.layout['trackbars']:
             self.assertEqual(by_id[tb]['cls'].lower(), 'msctls_trackbar32')
-        for ed in self.spec['edits']:
+        for ed in self.layout['edits']:
             self.assertEqual(by_id[ed]['cls'], 'EDIT')
             self.assertFalse(by_id[ed]['style'] & ES_NUMBER, 'edit %d must accept "-"' % ed)
 
         self.assertEqual(by_id[1001]['style'] & BS_TYPEMASK, BS_AUTOCHECKBOX)
         self.assertEqual(by_id[1]['style'] & BS_TYPEMASK, BS_DEFPUSHBUTTON)
-        for b in (4, self.spec['apply'], 2):
+        for b in (4, self.layout['apply'], 2):
             self.assertEqual(by_id[b]['style'] & BS_TYPEMASK, 0, 'button %d is a plain push button' % b)
         ph = by_id[1012]
         self.assertEqual((ph['cls'], ph['style'] & SS_TYPEMASK), ('STATIC', SS_BLACKFRAME))
@@ -150,11 +150,11 @@ class ModuleResourcesBase:
         logos = [c for c in d['controls'] if c['cls'] == 'STATIC' and c['style'] & SS_TYPEMASK == SS_BITMAP]
         self.assertEqual(len(logos), 1)
         self.assertEqual((logos[0]['text'], logos[0]['x'], logos[0]['y'], logos[0]['cx'], logos[0]['cy']),
-                         (self.spec['logo'], 10, 198, 67, 36))
+                         (self.layout['logo'], 10, 198, 67, 36))
         boxes = [c['text'] for c in d['controls'] if c['cls'] == 'BUTTON' and c['style'] & BS_TYPEMASK == BS_GROUPBOX]
         self.assertIn('Tool Control', boxes)
         self.assertIn('Size:', boxes)
-        for cid, text in self.spec['texts'].items():
+        for cid, text in self.layout['texts'].items():
             self.assertEqual(by_id[cid]['text'], text)
 
     def test_translations_change_only_texts(self):
@@ -171,7 +171,7 @@ class ModuleResourcesBase:
                                      {k: v for k, v in b.items() if k != 'text'})
                     changed += a['text'] != b['text']
                 # "Zoom" and the like may stay, but most texts must be translated.
-                self.assertGreater(changed, len(self.spec['texts']) // 2)
+                self.assertGreater(changed, len(self.layout['texts']) // 2)
                 if lang in WESTERN:
                     for c in d['controls']:
                         if isinstance(c['text'], str):
@@ -179,23 +179,23 @@ class ModuleResourcesBase:
 
     def test_string_tables_in_every_language(self):
         english = self.res.strings(0x0409)
-        for sid, text in self.spec['english'].items():
+        for sid, text in self.layout['english'].items():
             self.assertEqual(english[sid], text)
         self.assertEqual(english[17010], NO_TABLET_EN)
         self.assertLessEqual(len(english[16000]), 255)
-        self.assertTrue(english[16000].startswith(self.spec['title'] + ' 1.0\n'))
+        self.assertTrue(english[16000].startswith(self.layout['title'] + ' 1.0\n'))
         for lang, lname in LANGS.items():
             with self.subTest(language=lname):
                 s = self.res.strings(lang)
-                self.assertEqual(sorted(s), sorted(self.spec['strings']))
+                self.assertEqual(sorted(s), sorted(self.layout['strings']))
                 self.assertEqual(s[10000].count('%d'), 2)
                 self.assertEqual(s[10000].replace('%d', ''), s[10000].replace('%d', '').replace('%', ''),
                                  'no stray format specifier')
                 self.assertLessEqual(len(s[16000]), 255)
                 self.assertLessEqual(len(s[16001]), 60)
-                self.assertIn(self.spec['title'], s[16000])
+                self.assertIn(self.layout['title'], s[16000])
                 self.assertIn('Kestrix', s[17010])
-                for sid in self.spec['ini_keys']:
+                for sid in self.layout['ini_keys']:
                     self.assertLessEqual(len(s[sid]), 40)
                     self.assertFalse(set(s[sid]) & set('[]=;'), 'INI key %r' % s[sid])
                 if lang != 0x0409:
@@ -220,7 +220,7 @@ class ModuleResourcesBase:
                 self.assertEqual(self.res.get('PIPL', 16000, 0x0C0A), f.read())
 
     def test_logo_bitmap(self):
-        w, h, _, rows = parse_dib(self.res.get(RT_BITMAP, self.spec['logo']))
+        w, h, _, rows = parse_dib(self.res.get(RT_BITMAP, self.layout['logo']))
         self.assertEqual((w, h), (100, 54))
         self.assertGreater(len({c for r in rows for c in r}), 4, 'a coloured logo, not a blank')
         other = MODULES['dustclean' if self.module == 'spotclean' else 'spotclean']['logo']
@@ -299,9 +299,9 @@ class SharedArt(unittest.TestCase):
 class ArtIsRegenerable(unittest.TestCase):
     def test_committed_files_match_the_generator(self):
         path = os.path.join(harness.ROOT, 'resources', 'common', 'make_art.py')
-        spec = importlib.util.spec_from_file_location('make_art', path)
-        make_art = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(make_art)
+        found = importlib.util.spec_from_file_location('make_art', path)
+        make_art = importlib.util.module_from_spec(found)
+        found.loader.exec_module(make_art)
         art_dir = os.path.join(harness.ROOT, 'resources', 'common', 'art')
         generated = make_art.artwork()
         self.assertEqual(sorted(generated), sorted(os.listdir(art_dir)))

@@ -25,7 +25,7 @@ struct CheckBinding {
     int16_t offset;
 };
 
-struct DialogSpec {
+struct DialogControls {
     int applyId;  // 5 or 6: the Apply button's id differs between the modules
     const SliderBinding* sliders;
     int sliderCount;
