@@ -1,4 +1,5 @@
 #include "dialog_driver_win.h"
+#include "window_capture_win.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -620,32 +621,11 @@ private:
         if (c.option("redraw", "1") != "0")
             RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
         settle();
-        RECT r;
-        GetWindowRect(w, &r);
-        const int width = r.right - r.left, height = r.bottom - r.top;
-        if (width <= 0 || height <= 0) fail("the window has no area");
-        HDC wdc = GetWindowDC(w), mdc = CreateCompatibleDC(wdc);
-        HBITMAP bmp = CreateCompatibleBitmap(wdc, width, height);
-        HGDIOBJ old = SelectObject(mdc, bmp);
-        BitBlt(mdc, 0, 0, width, height, wdc, 0, 0, SRCCOPY);
-        SelectObject(mdc, old);
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        std::vector<uint8_t> bgrx(size_t(width) * height * 4), rgb(size_t(width) * height * 3);
-        GetDIBits(mdc, bmp, 0, UINT(height), bgrx.data(), &bi, DIB_RGB_COLORS);
-        DeleteObject(bmp);
-        DeleteDC(mdc);
-        ReleaseDC(w, wdc);
-        for (size_t i = 0; i < size_t(width) * height; ++i) {
-            rgb[3 * i] = bgrx[4 * i + 2];
-            rgb[3 * i + 1] = bgrx[4 * i + 1];
-            rgb[3 * i + 2] = bgrx[4 * i];
+        int width, height;
+        if (!captureWindowPng(w, true, c.args[0], width, height)) {
+            if (width <= 0 || height <= 0) fail("the window has no area");
+            fail("cannot write " + c.args[0]);
         }
-        if (!writePng(c.args[0], width, height, 3, rgb.data(), size_t(width) * 3)) fail("cannot write " + c.args[0]);
         result("size", std::to_string(width) + "," + std::to_string(height));
     }
 

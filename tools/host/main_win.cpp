@@ -19,6 +19,7 @@
 #include "host_args.h"
 #include "host_procs_win.h"
 #include "main_window_win.h"
+#include "window_capture_win.h"
 #include "messagebox_hook_win.h"
 #include "param_handle_win.h"
 #include "plugin_module_win.h"
@@ -44,36 +45,6 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 int fail(int code, const std::string& message) {
     std::fprintf(stderr, "host: %s\n", message.c_str());
     return code;
-}
-
-// The main window's client area as it is on screen, to a PNG.
-bool screenshotWindow(HWND w, const std::string& path) {
-    RECT rc;
-    GetClientRect(w, &rc);
-    const int width = rc.right, height = rc.bottom;
-    if (width <= 0 || height <= 0) return false;
-    HDC wdc = GetDC(w), mdc = CreateCompatibleDC(wdc);
-    HBITMAP bmp = CreateCompatibleBitmap(wdc, width, height);
-    HGDIOBJ old = SelectObject(mdc, bmp);
-    BitBlt(mdc, 0, 0, width, height, wdc, 0, 0, SRCCOPY);
-    SelectObject(mdc, old);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::vector<uint8_t> bgrx(size_t(width) * height * 4), rgb(size_t(width) * height * 3);
-    GetDIBits(mdc, bmp, 0, UINT(height), bgrx.data(), &bi, DIB_RGB_COLORS);
-    for (size_t i = 0; i < size_t(width) * height; ++i) {
-        rgb[3 * i] = bgrx[4 * i + 2];
-        rgb[3 * i + 1] = bgrx[4 * i + 1];
-        rgb[3 * i + 2] = bgrx[4 * i];
-    }
-    DeleteObject(bmp);
-    DeleteDC(mdc);
-    ReleaseDC(w, wdc);
-    return writePng(path, width, height, 3, rgb.data(), size_t(width) * 3);
 }
 
 int piplCommand(const HostArgs& a) {
@@ -171,7 +142,8 @@ int runCommand(const HostArgs& a) {
     if (!a.out.empty() && !writeImage(a.out, result, error)) code = fail(1, error);
     if (!a.screenshotMain.empty()) {
         setShownImage(window, &result);
-        if (!screenshotWindow(window, a.screenshotMain)) code = fail(1, "cannot write " + a.screenshotMain);
+        int width, height;
+        if (!captureWindowPng(window, false, a.screenshotMain, width, height)) code = fail(1, "cannot write " + a.screenshotMain);
     }
     writeReport();
     setShownImage(nullptr, nullptr);
