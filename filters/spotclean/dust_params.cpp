@@ -4,7 +4,7 @@
 
 #include "filters/spotclean/dust_dabs.h"
 #include "filters/spotclean/spot_params.h"
-#include "framework/dialog/dialog_spec.h"
+#include "framework/dialog/dialog_controls.h"
 #include "framework/tablet/packet_filter.h"
 #include "framework/host/image_access.h"
 #include "framework/host/plugin_globals.h"
@@ -76,11 +76,11 @@ const SourceBinding kSources[] = {
 };
 const CheckBinding kChecks[] = {{1001, int16_t(offsetof(DustParams, buildup))}};
 
-const DialogSpec kDialog = {
+const DialogControls kDialog = {
     6, kSliders, 3, kSources, 1, kChecks, 1, resetParams,
 };
 
-const SampleSpec kSample = {
+const SampleFields kSample = {
     int16_t(offsetof(DustParams, brushSize)), int16_t(offsetof(DustParams, sizeSource)), -1, -1, false,
 };
 

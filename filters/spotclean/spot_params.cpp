@@ -5,7 +5,7 @@
 #include "filters/spotclean/spot_dabs.h"
 #include "framework/host/module.h"
 #include "framework/host/platform.h"
-#include "framework/dialog/dialog_spec.h"
+#include "framework/dialog/dialog_controls.h"
 #include "framework/tablet/packet_filter.h"
 #include "framework/host/image_access.h"
 #include "framework/host/settings.h"
@@ -62,11 +62,11 @@ const SourceBinding kSources[] = {
 };
 const CheckBinding kChecks[] = {{1001, int16_t(offsetof(SpotParams, buildup))}};
 
-const DialogSpec kDialog = {
+const DialogControls kDialog = {
     5, kSliders, 2, kSources, 2, kChecks, 1, setDefaults,
 };
 
-const SampleSpec kSample = {
+const SampleFields kSample = {
     int16_t(offsetof(SpotParams, brushSize)), int16_t(offsetof(SpotParams, sizeSource)),
     int16_t(offsetof(SpotParams, amount)), int16_t(offsetof(SpotParams, amountSource)), true,
 };
