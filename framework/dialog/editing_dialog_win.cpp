@@ -14,6 +14,7 @@
 #include "framework/host/image_access.h"
 #include "framework/host/module.h"
 #include "framework/host/module_instance_win.h"
+#include "framework/host/param_field.h"
 #include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
 #include "framework/host/settings.h"
@@ -51,14 +52,6 @@ DialogSession gSession;
 const ModuleInfo& module() { return currentModule(); }
 const DialogControls& controls() { return *module().dialog; }
 
-int16_t& field16(int16_t offset) {
-    return *reinterpret_cast<int16_t*>(static_cast<uint8_t*>(module().params) + offset);
-}
-int32_t& field32(int16_t offset) {
-    return *reinterpret_cast<int32_t*>(static_cast<uint8_t*>(module().params) + offset);
-}
-uint8_t& field8(int16_t offset) { return static_cast<uint8_t*>(module().params)[offset]; }
-
 MessageAnswer ask(int stringId) {
     char text[256];
     loadModuleString(stringId, text, sizeof text);
@@ -67,7 +60,7 @@ MessageAnswer ask(int stringId) {
 }
 
 void checkSourceRadios(const SourceBinding& s) {
-    int value = field32(s.offset);
+    int value = readParam<int32_t>(module(), s.offset);
     CheckRadioButton(gSession.dialog, s.firstRadioId, s.firstRadioId + s.count - 1,
                      s.firstRadioId + value - s.firstValue);
 }
@@ -78,12 +71,12 @@ void showParams() {
     for (int i = 0; i < controls().sliderCount; ++i) {
         const SliderBinding& b = controls().sliders[i];
         SendDlgItemMessageA(d, b.trackbarId, kTbmSetRange, TRUE, MAKELPARAM(b.minimum, b.maximum));
-        SendDlgItemMessageA(d, b.trackbarId, kTbmSetPos, TRUE, field16(b.offset));
-        SetDlgItemInt(d, b.editId, UINT(field16(b.offset)), FALSE);
+        SendDlgItemMessageA(d, b.trackbarId, kTbmSetPos, TRUE, readParam<int16_t>(module(), b.offset));
+        SetDlgItemInt(d, b.editId, UINT(readParam<int16_t>(module(), b.offset)), FALSE);
     }
     for (int i = 0; i < controls().sourceCount; ++i) checkSourceRadios(controls().sources[i]);
     for (int i = 0; i < controls().checkCount; ++i)
-        CheckDlgButton(d, controls().checks[i].id, field8(controls().checks[i].offset) ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(d, controls().checks[i].id, readParam<uint8_t>(module(), controls().checks[i].offset) ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(d, kZoomToolId, kBrushToolId, kZoomToolId + gPlugin.currentTool);
 }
 
@@ -104,12 +97,6 @@ void endDialog(int16_t result, INT_PTR code) {
     EndDialog(gSession.dialog, code);
 }
 
-VirtualScreen virtualScreen() {
-    int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    if (w <= 0 || h <= 0) return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), w, h};
-}
-
 HCTX openContext() {
     const WintabApi* api = wintab();
     if (!api) return nullptr;
@@ -118,7 +105,10 @@ HCTX openContext() {
     char name[64];
     std::snprintf(name, sizeof name, module().contextNameFormat,
                   unsigned(reinterpret_cast<uintptr_t>(moduleInstance())));
-    LOGCONTEXTA context = buildTabletContext(systemDefault, name, virtualScreen());
+    const ScreenBox screen = virtualScreen();
+    LOGCONTEXTA context = buildTabletContext(
+        systemDefault, name,
+        {screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top});
     return openTabletContext(*api, gSession.dialog, context);
 }
 
@@ -198,8 +188,8 @@ const SliderBinding* sliderByEdit(int id) {
 
 void onSlider(const SliderBinding& b, int code) {
     int thumb = int(SendDlgItemMessageA(gSession.dialog, b.trackbarId, kTbmGetPos, 0, 0));
-    int value = sliderTarget(code, field16(b.offset), b.minimum, b.maximum, thumb);
-    field16(b.offset) = int16_t(value);
+    int value = sliderTarget(code, readParam<int16_t>(module(), b.offset), b.minimum, b.maximum, thumb);
+    writeParam(module(), b.offset, int16_t(value));
     SendDlgItemMessageA(gSession.dialog, b.trackbarId, kTbmSetPos, TRUE, value);
     SetDlgItemInt(gSession.dialog, b.editId, UINT(value), FALSE);
 }
@@ -221,7 +211,7 @@ void validateField(const SliderBinding& b) {
         SendMessageA(edit, EM_SETSEL, 0, -1);
         gSession.validating = false;
     }
-    field16(b.offset) = int16_t(check.value);
+    writeParam(module(), b.offset, int16_t(check.value));
     SendDlgItemMessageA(gSession.dialog, b.trackbarId, kTbmSetPos, TRUE, check.value);
 }
 
@@ -288,13 +278,13 @@ BOOL onCommand(int id, int notification) {
     }
     for (int i = 0; i < controls().checkCount; ++i)
         if (controls().checks[i].id == id) {
-            field8(controls().checks[i].offset) = IsDlgButtonChecked(gSession.dialog, id) == BST_CHECKED;
+            writeParam(module(), controls().checks[i].offset, uint8_t(IsDlgButtonChecked(gSession.dialog, id) == BST_CHECKED));
             return TRUE;
         }
     for (int i = 0; i < controls().sourceCount; ++i) {
         const SourceBinding& s = controls().sources[i];
         if (id >= s.firstRadioId && id < s.firstRadioId + s.count) {
-            field32(s.offset) = id - s.firstRadioId + s.firstValue;
+            writeParam(module(), s.offset, int32_t(id - s.firstRadioId + s.firstValue));
             return TRUE;
         }
     }

@@ -37,14 +37,6 @@ RECT childRect(HWND dialog, HWND child) {
     return rc;
 }
 
-ScreenBox virtualScreen() {
-    int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    if (w <= 0 || h <= 0)
-        return ScreenBox{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return ScreenBox{x, y, x + w, y + h};
-}
-
 struct PlacementKeys {
     char section[kNameChars + 1];
     char window[kNameChars + 1];
@@ -61,6 +53,15 @@ bool placementKeys(const ModuleInfo& module, PlacementKeys& keys) {
 }
 
 }  // namespace
+
+ScreenBox virtualScreen() {
+    // Systems without multiple-monitor metrics answer 0: the primary screen then.
+    int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (w <= 0 || h <= 0)
+        return ScreenBox{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return ScreenBox{x, y, x + w, y + h};
+}
 
 void rememberLayout(HWND dialog) { GetClientRect(dialog, &gLastClient); }
 

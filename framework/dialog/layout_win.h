@@ -2,7 +2,12 @@
 #pragma once
 #include <windows.h>
 
+#include "framework/dialog/controls_logic.h"
+
 struct ModuleInfo;
+
+// The virtual screen (all monitors), in screen coordinates.
+ScreenBox virtualScreen();
 
 void rememberLayout(HWND dialog);  // the first "last client rectangle"
 void layoutDialog(HWND dialog, int applyId, int newClientHeight);

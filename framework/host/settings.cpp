@@ -1,9 +1,8 @@
 #include "framework/host/settings.h"
 
 #include <cstdio>
-#include <cstring>
 
-#include "framework/host/module.h"
+#include "framework/host/param_field.h"
 #include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
 
@@ -18,40 +17,29 @@ void settingName(int stringId, const char* fixedName, char (&out)[kNameChars + 1
 
 int32_t readField(const ModuleInfo& module, const SettingKey& key) {
     if (key.offset == kCurrentToolField) return gPlugin.currentTool;
-    const auto* p = static_cast<const uint8_t*>(module.params) + key.offset;
     switch (key.width) {
         case 1: {
-            uint8_t v;
-            std::memcpy(&v, p, 1);
+            auto v = readParam<uint8_t>(module, key.offset);
             return key.isSigned ? int32_t(int8_t(v)) : int32_t(v);
         }
         case 2: {
-            uint16_t v;
-            std::memcpy(&v, p, 2);
+            auto v = readParam<uint16_t>(module, key.offset);
             return key.isSigned ? int32_t(int16_t(v)) : int32_t(v);
         }
-        default: {
-            int32_t v;
-            std::memcpy(&v, p, 4);
-            return v;
-        }
+        default:
+            return readParam<int32_t>(module, key.offset);
     }
 }
 
 void writeField(const ModuleInfo& module, const SettingKey& key, int32_t value) {
     if (key.offset == kCurrentToolField) {
         gPlugin.currentTool = value;
-        return;
-    }
-    auto* p = static_cast<uint8_t*>(module.params) + key.offset;
-    if (key.width == 1) {
-        auto v = uint8_t(value);
-        std::memcpy(p, &v, 1);
+    } else if (key.width == 1) {
+        writeParam(module, key.offset, uint8_t(value));
     } else if (key.width == 2) {
-        auto v = uint16_t(value);
-        std::memcpy(p, &v, 2);
+        writeParam(module, key.offset, uint16_t(value));
     } else {
-        std::memcpy(p, &value, 4);
+        writeParam(module, key.offset, value);
     }
 }
 

@@ -1,9 +1,7 @@
 #include "framework/tablet/cursor_rules.h"
 
-#include <cstring>
-
 #include "framework/dialog/dialog_controls.h"
-#include "framework/host/module.h"
+#include "framework/host/param_field.h"
 
 namespace {
 constexpr int32_t kSourceWheel = 0, kSourcePressure = 1, kSourceFixed = 2;
@@ -24,14 +22,12 @@ bool adaptSources(const ModuleInfo& module, int32_t cursorClass) {
     bool changed = false;
     for (int i = 0; i < controls->sourceCount; ++i) {
         const SourceBinding& s = controls->sources[i];
-        auto* field = static_cast<uint8_t*>(module.params) + s.offset;
-        int32_t value;
-        std::memcpy(&value, field, sizeof value);
+        const int32_t value = readParam<int32_t>(module, s.offset);
         int32_t wanted = value;
         if (cursorClass != kCursorAirbrush && wanted == kSourceWheel) wanted = kSourcePressure;
         if (cursorClass == kCursorPuck) wanted = kSourceFixed;
         if (wanted != value) {
-            std::memcpy(field, &wanted, sizeof wanted);
+            writeParam(module, s.offset, wanted);
             changed = true;
         }
     }

@@ -1,9 +1,8 @@
 #include "framework/tablet/packet_filter.h"
 
 #include <cstdlib>
-#include <cstring>
 
-#include "framework/host/module.h"
+#include "framework/host/param_field.h"
 #include "framework/tablet/cursor_rules.h"
 
 namespace {
@@ -11,17 +10,6 @@ namespace {
 constexpr int32_t kSourceWheel = 0, kSourcePressure = 1;
 constexpr uint32_t kTipButton = 1, kSideButton = 2;
 constexpr uint32_t kPuckPressure = 10;  // a puck paints with this while a button is held
-
-int16_t read16(const ModuleInfo& m, int16_t offset) {
-    int16_t v;
-    std::memcpy(&v, static_cast<const uint8_t*>(m.params) + offset, sizeof v);
-    return v;
-}
-int32_t read32(const ModuleInfo& m, int16_t offset) {
-    int32_t v;
-    std::memcpy(&v, static_cast<const uint8_t*>(m.params) + offset, sizeof v);
-    return v;
-}
 
 // A device without the axis (maximum 0 or less) gives the full slider value rather
 // than MulDiv's -1 or a division by zero.
@@ -61,12 +49,12 @@ TabletSample buildSample(const Packet& packet, const PacketContext& c, const Mod
     s.x = int16_t(ix);
     s.y = int16_t(iy);
     s.inverted = packet.orAltitude < 0;
-    int size = sourced(read16(module, fields.sizeOffset), read32(module, fields.sizeSourceOffset),
+    int size = sourced(readParam<int16_t>(module, fields.sizeOffset), readParam<int32_t>(module, fields.sizeSourceOffset),
                        s.inverted, packet, c.ranges);
     int amount = 0;
     if (fields.amountOffset >= 0) {
-        int32_t source = fields.amountSourceOffset >= 0 ? read32(module, fields.amountSourceOffset) : 2;
-        amount = sourced(read16(module, fields.amountOffset), source, s.inverted, packet, c.ranges);
+        int32_t source = fields.amountSourceOffset >= 0 ? readParam<int32_t>(module, fields.amountSourceOffset) : 2;
+        amount = sourced(readParam<int16_t>(module, fields.amountOffset), source, s.inverted, packet, c.ranges);
         if (!s.inverted && fields.oddAmount) amount = 2 * amount + 1;
     }
     s.size = int16_t(size < 1 ? 1 : size);
@@ -86,9 +74,9 @@ void handlePacket(PacketFilterState& state, Packet& packet, const PacketContext&
     state.lastButtons = packet.pkButtons;
 
     const SampleFields& fields = *module.sample;
-    bool bothOnWheel = read32(module, fields.sizeSourceOffset) == kSourceWheel &&
+    bool bothOnWheel = readParam<int32_t>(module, fields.sizeSourceOffset) == kSourceWheel &&
                        fields.amountSourceOffset >= 0 &&
-                       read32(module, fields.amountSourceOffset) == kSourceWheel;
+                       readParam<int32_t>(module, fields.amountSourceOffset) == kSourceWheel;
     if (bothOnWheel && !(packet.pkButtons & kTipButton))
         packet.pkNormalPressure = state.sideButtonLatch ? kPuckPressure : 0;
     if (c.cursorClass == kCursorPuck) packet.pkNormalPressure = packet.pkButtons > 0 ? kPuckPressure : 0;

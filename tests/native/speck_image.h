@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "framework/host/filter_api.h"
@@ -38,6 +39,20 @@ struct SpeckImage {
     }
     uint8_t& inAt(int x, int y, int c) { return in[size_t(y) * record.inRowBytes + size_t(x) * planes + c]; }
     uint8_t& outAt(int x, int y, int c) { return out[size_t(y) * record.outRowBytes + size_t(x) * planes + c]; }
+    // Which result pixels differ from the source, as rows of '#' and '.'.
+    std::vector<std::string> changedRows() {
+        std::vector<std::string> rows;
+        for (int y = 0; y < height; ++y) {
+            std::string row;
+            for (int x = 0; x < width; ++x) {
+                bool diff = false;
+                for (int c = 0; c < planes; ++c) diff |= outAt(x, y, c) != inAt(x, y, c);
+                row += diff ? '#' : '.';
+            }
+            rows.push_back(row);
+        }
+        return rows;
+    }
     uint8_t& maskAt(int x, int y) { return mask[size_t(y) * record.maskRowBytes + x]; }
 
     // Source from a function of (x, y, c); the result starts as a copy of it.

@@ -39,19 +39,6 @@ protected:
     static Dab dab(int x, int y, int size, uint16_t pressure = 500) {
         return Dab{int16_t(x), int16_t(y), int16_t(size), 0, pressure, 0};
     }
-    std::vector<std::string> changed() {
-        std::vector<std::string> rows;
-        for (int y = 0; y < img.height; ++y) {
-            std::string row;
-            for (int x = 0; x < img.width; ++x) {
-                bool diff = false;
-                for (int c = 0; c < img.planes; ++c) diff |= img.outAt(x, y, c) != img.inAt(x, y, c);
-                row += diff ? '#' : '.';
-            }
-            rows.push_back(row);
-        }
-        return rows;
-    }
 };
 
 // Centre of a 3 x 3 RGB image, radius 1, level 10:
@@ -96,7 +83,7 @@ TEST_F(DustRemoval, LevelMaximumChangesNothing) {
     gDustParams.radius = 3;
     hooks.capDab(dab(10, 8, 15));
     hooks.stepDab(dab(11, 8, 15), kSpanRow, 16);
-    EXPECT_EQ(changed(), std::vector<std::string>(16, std::string(20, '.')));
+    EXPECT_EQ(img.changedRows(), std::vector<std::string>(16, std::string(20, '.')));
 }
 
 TEST_F(DustRemoval, LevelOneRadiusOneReplacesNearlyEveryNoisyPixel) {
@@ -128,7 +115,7 @@ TEST_F(DustRemoval, SmoothGradientIsLeftAsItIs) {
     hooks.capDab(dab(12, 12, 9));
     hooks.stepDab(dab(12, 12, 9), kSpanColumn, 10);
     hooks.stepDab(dab(12, 12, 9), kSpanRow, 10);
-    EXPECT_EQ(changed(), std::vector<std::string>(24, std::string(24, '.')));
+    EXPECT_EQ(img.changedRows(), std::vector<std::string>(24, std::string(24, '.')));
 }
 
 TEST_F(DustRemoval, MatchesASortingReferenceAnywhereInTheImage) {
@@ -170,17 +157,17 @@ TEST_F(DustRemoval, RowStepCoversSpanLengthPlusOnePixels) {
     img.setUp(20, 5, plugInModeGrayScale, 1);
     img.fill([](int, int y, int) { return y == 2 ? 0 : 100; });
     hooks.stepDab(dab(10, 2, 3), kSpanRow, 6);  // 7 .. 13: the span, not the size
-    EXPECT_EQ(changed()[2], ".......#######......");
+    EXPECT_EQ(img.changedRows()[2], ".......#######......");
     img.resetResult();
     hooks.stepDab(dab(10, 2, 3), kSpanRow, 5);  // 8 .. 13
-    EXPECT_EQ(changed()[2], "........######......");
+    EXPECT_EQ(img.changedRows()[2], "........######......");
     img.resetResult();
     hooks.stepDab(dab(1, 2, 3), kSpanRow, 6);  // -2 .. 4
-    EXPECT_EQ(changed()[2], "#####...............");
+    EXPECT_EQ(img.changedRows()[2], "#####...............");
     img.resetResult();
     hooks.stepDab(dab(18, 2, 3), kSpanRow, 6);  // 15 .. 21, the image ends at 19
-    EXPECT_EQ(changed()[2], "...............#####");
-    EXPECT_EQ(changed()[1], "....................");
+    EXPECT_EQ(img.changedRows()[2], "...............#####");
+    EXPECT_EQ(img.changedRows()[1], "....................");
 }
 
 TEST_F(DustRemoval, ColumnStepAndUnknownDirection) {
@@ -189,7 +176,7 @@ TEST_F(DustRemoval, ColumnStepAndUnknownDirection) {
     hooks.stepDab(dab(3, 2, 9), kSpanColumn, 4);  // rows 0 .. 4
     hooks.stepDab(dab(3, 10, 9), 1, 4);           // no such direction
     std::string column;
-    for (const std::string& row : changed()) column += row[3];
+    for (const std::string& row : img.changedRows()) column += row[3];
     EXPECT_EQ(column, "#####.......");
 }
 
@@ -203,7 +190,7 @@ TEST_F(DustRemoval, CapDabThresholdsEveryPixelOfTheDisc) {
     const std::vector<std::string> expected = {
         ".......", "..#....", ".#..#..", "...#...", "..#..#.", "....#..", ".......",
     };
-    EXPECT_EQ(changed(), expected);
+    EXPECT_EQ(img.changedRows(), expected);
 }
 
 // ---- Eraser by pressure ----------------------------------------------------------

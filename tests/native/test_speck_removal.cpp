@@ -79,20 +79,6 @@ protected:
         d.inverted = 1;
         return d;
     }
-    // Which result pixels differ from the source, as rows of '#' and '.'.
-    std::vector<std::string> changed() {
-        std::vector<std::string> rows;
-        for (int y = 0; y < img.height; ++y) {
-            std::string row;
-            for (int x = 0; x < img.width; ++x) {
-                bool diff = false;
-                for (int c = 0; c < img.planes; ++c) diff |= img.outAt(x, y, c) != img.inAt(x, y, c);
-                row += diff ? '#' : '.';
-            }
-            rows.push_back(row);
-        }
-        return rows;
-    }
 };
 
 // ---- cleanPixel ----------------------------------------------------------------------
@@ -310,7 +296,7 @@ TEST_F(SpeckRemoval, StepFiltersOneLineAcrossTheMotion) {
         "####.....",
         ".........",
     };
-    EXPECT_EQ(changed(), expected);
+    EXPECT_EQ(img.changedRows(), expected);
 }
 
 // ---- restoreDab (eraser) -------------------------------------------------------------

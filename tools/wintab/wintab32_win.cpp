@@ -474,17 +474,22 @@ HCTX WINAPI WTOpenA(HWND window, LOGCONTEXTA* lc, BOOL enable) {
     return c;
 }
 
+// Takes a context out of the overlap order (the top is the back of the list).
+static void unlinkContext(Context* c) {
+    for (auto it = g_contexts.begin(); it != g_contexts.end(); ++it) {
+        if (*it == c) {
+            g_contexts.erase(it);
+            return;
+        }
+    }
+}
+
 BOOL WINAPI WTClose(HCTX h) {
     Lock lock;
     ensureLoaded();
     Context* c = findContext(h);
     if (c) {
-        for (auto it = g_contexts.begin(); it != g_contexts.end(); ++it) {
-            if (*it == c) {
-                g_contexts.erase(it);
-                break;
-            }
-        }
+        unlinkContext(c);
         delete c;
     }
     logLine("WTClose -> %d", int(c != nullptr));
@@ -530,12 +535,7 @@ BOOL WINAPI WTOverlap(HCTX h, BOOL toTop) {
     ensureLoaded();
     Context* c = findContext(h);
     if (c) {
-        for (auto it = g_contexts.begin(); it != g_contexts.end(); ++it) {
-            if (*it == c) {
-                g_contexts.erase(it);
-                break;
-            }
-        }
+        unlinkContext(c);
         if (toTop)
             g_contexts.push_back(c);
         else
