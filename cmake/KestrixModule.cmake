@@ -14,6 +14,13 @@ add_custom_command(
     COMMENT "Building the PiPL generator")
 add_custom_target(kx_pipl_gen DEPENDS ${KX_PIPL_GEN})
 
+# The PiPL names the entry under the property of the module's own width.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(KX_PIPL_ARCH x64)
+else()
+    set(KX_PIPL_ARCH x86)
+endif()
+
 function(add_kestrix_module name)
     cmake_parse_arguments(M "" "RESOURCES" "SOURCES;OBJECTS" ${ARGN})
     # A test module may borrow a deliverable's resources (and so its PiPL).
@@ -26,7 +33,7 @@ function(add_kestrix_module name)
     add_custom_command(
         OUTPUT ${pipl}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${pipl_dir}
-        COMMAND ${KX_PIPL_GEN} ${res} ${pipl}
+        COMMAND ${KX_PIPL_GEN} ${res} ${pipl} ${KX_PIPL_ARCH}
         DEPENDS kx_pipl_gen ${KX_PIPL_GEN}
         COMMENT "Generating the PiPL of ${name} (${res})")
     set(rc ${PROJECT_SOURCE_DIR}/resources/${res}/${res}.rc)

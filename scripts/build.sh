@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds both trees: build/native (portable code and unit tests) and
-# build/win32 (the plug-in modules and our Windows tools).
+# Configures and builds the three trees: build/native (portable code, unit tests,
+# benchmarks, kx_replay), build/win32 and build/win64 (the plug-in modules and our
+# Windows tools, 32- and 64-bit).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for preset in native win32; do
+for preset in native win32 win64; do
     [ -f "build/$preset/build.ninja" ] || cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
 done

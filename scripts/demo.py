@@ -12,6 +12,7 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
 import harness  # noqa: E402
+import wine_arch  # noqa: E402
 from dialog_session import DialogRun, Script  # noqa: E402
 
 SAMPLE_W, SAMPLE_H = 480, 320
@@ -64,9 +65,18 @@ def pen_session(left, top):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--out", default=os.path.join(ROOT, "out", "demo"))
-    ap.add_argument("--build-dir", default=os.path.join(ROOT, "build", "win32"))
+    ap.add_argument("--build-dir", help="build/win32 or build/win64; by default the 32-bit "
+                    "modules where this machine runs 32-bit Wine, else the 64-bit ones")
     args = ap.parse_args()
-    harness.set_build_dir(args.build_dir)
+    if args.build_dir:
+        build_dir = args.build_dir
+    else:
+        ok, why = wine_arch.usable(32)
+        build_dir = os.path.join(ROOT, "build", "win32" if ok else "win64")
+        if not ok:
+            print(f"demo: 32-bit Wine cannot run here ({why})")
+    harness.set_build_dir(build_dir)
+    print(f"demo: using the {harness.build_bits()}-bit modules and host in {build_dir}")
     out = os.path.abspath(args.out)
     os.makedirs(out, exist_ok=True)
 

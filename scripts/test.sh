@@ -1,32 +1,62 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds everything and runs every test: the native unit tests
-# and the system tests of the real modules under Wine. Ends with one summary line.
+# Sets up the machine, builds everything and runs every test: the native unit tests and
+# the system tests of the real modules under Wine, against the 64-bit build always and
+# against the 32-bit build where this machine runs 32-bit Wine (a plain line says when
+# it does not). Prints how long each part took and ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
+passed=0
+failed=0
+times=()
+clock() { date +%s; }
+took() { times+=("$1 $(( $(clock) - $2 )) s"); }
+
+t=$(clock)
 bash scripts/setup.sh || { echo "tests: 0 passed, 1 failed (set-up)"; exit 1; }
+took setup "$t"
+t=$(clock)
 bash scripts/build.sh || { echo "tests: 0 passed, 1 failed (build)"; exit 1; }
+took build "$t"
 
 log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+t=$(clock)
 ctest --preset native 2>&1 | tee "$log"
-native_rc=${PIPESTATUS[0]}
-native_line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-native_total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$native_line")
-native_failed=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$native_line")
-[ -n "$native_total" ] || { native_total=0; native_failed=1; }
+rc=${PIPESTATUS[0]}
+line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+if [ -z "$total" ]; then total=0; bad=1; fi
+[ "$rc" -eq 0 ] || [ "$bad" -gt 0 ] || bad=1
+passed=$((passed + total - bad))
+failed=$((failed + bad))
+took native "$t"
 
-python3 tests/system/run.py --build-dir build/win32 2>&1 | tee "$log"
-system_rc=${PIPESTATUS[0]}
-system_line=$(grep -E '^system: [0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
-system_passed=$(sed -E 's/^system: ([0-9]+) passed.*/\1/' <<<"$system_line")
-system_failed=$(sed -E 's/^system: [0-9]+ passed, ([0-9]+) failed.*/\1/' <<<"$system_line")
-[ -n "$system_passed" ] || { system_passed=0; system_failed=1; }
-rm -f "$log"
+# One system run: counts its summary line, or relays its skip line.
+system() {
+    local width=$1 t rc line
+    t=$(clock)
+    python3 tests/system/run.py --build-dir "build/win$width" 2>&1 | tee "$log"
+    rc=${PIPESTATUS[0]}
+    if grep -qE '^system: skipped the 32-bit system tests: ' "$log" && [ "$width" = 32 ] && [ "$rc" -eq 0 ]; then
+        took "system-$width (skipped)" "$t"
+        return
+    fi
+    line=$(grep -E '^system: [0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
+    local p f
+    p=$(sed -E 's/^system: ([0-9]+) passed.*/\1/' <<<"$line")
+    f=$(sed -E 's/^system: [0-9]+ passed, ([0-9]+) failed.*/\1/' <<<"$line")
+    if [ -z "$p" ]; then p=0; f=1; fi
+    [ "$rc" -eq 0 ] || [ "$f" -gt 0 ] || f=1
+    passed=$((passed + p))
+    failed=$((failed + f))
+    took "system-$width" "$t"
+}
+system 64
+system 32
 
-passed=$((native_total - native_failed + system_passed))
-failed=$((native_failed + system_failed))
-if [ "$native_rc" -ne 0 ] || [ "$system_rc" -ne 0 ]; then
-    [ "$failed" -gt 0 ] || failed=1
-fi
+echo "time: ${times[*]/%/;}" | sed 's/; *$//'
 echo "tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

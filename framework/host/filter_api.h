@@ -1,6 +1,9 @@
 // Our declarations of the host filter plug-in interface, written from the byte layouts
-// the hosts use. Offsets are pinned for the 32-bit build, the only one a host loads;
-// the native build uses the same field names with its own pointer size.
+// the hosts use. The host's headers pack FilterRecord to 4 bytes in both widths, so in
+// a 64-bit module its 8-byte pointers sit at multiples of 4; the other records keep
+// their natural alignment. Offsets are pinned below for the 32-bit (i686) and the
+// 64-bit (x86-64) modules; the native build uses the same declarations with its own
+// pointer size. This header and the Wintab one are the only code that may depend on it.
 #pragma once
 #include <cstdint>
 
@@ -63,17 +66,9 @@ struct PlugInMonitor {
     Fixed gamma, redX, redY, greenX, greenY, blueX, blueY, whiteX, whiteY, ambient;
 };
 
-// A host handle: a pointer to a cell whose first field points at the data. Handles the
-// plug-in makes carry the tag 'FOTO' in the second field.
-struct HandleCell {
-    void* data;
-    OSType tag;
-};
+struct HandleCell;
 using Handle = HandleCell*;
-constexpr OSType kHandleTag = fourCC("FOTO");
-
-struct PlatformData { intptr_t hwnd; };
-
+struct PlatformData;
 struct PSPixelMap;
 struct ColorServicesInfo;
 
@@ -152,12 +147,22 @@ struct FilterRecord {
     uint8_t reserved[78];
 };
 
+#pragma pack(pop)
+
+// A host handle: a pointer to a cell whose first field points at the data. Handles the
+// plug-in makes carry the tag 'FOTO' in the second field.
+struct HandleCell {
+    void* data;
+    OSType tag;
+};
+constexpr OSType kHandleTag = fourCC("FOTO");
+
+struct PlatformData { intptr_t hwnd; };
+
 struct AboutRecord {
     PlatformData* platformData;
     uint8_t reserved[252];
 };
-
-#pragma pack(pop)
 
 struct PSPixelMap {
     int32_t version;
@@ -194,12 +199,16 @@ constexpr int16_t plugIncolorServicesRGBSpace = 0;
 constexpr int16_t plugIncolorServicesCMYKSpace = 2;
 constexpr int16_t plugIncolorServicesChosenSpace = -1;
 
+// The width of this build: a host loads only modules of its own width.
+constexpr int kPointerBits = int(sizeof(void*) * 8);
+
 using PluginEntry = void(KX_CDECL*)(int16_t selector, void* record, intptr_t* data, int16_t* result);
 
-#if UINTPTR_MAX == 0xFFFFFFFFu
 #include <cstddef>
 static_assert(sizeof(Point16) == 4 && sizeof(Rect16) == 8 && sizeof(VRect) == 16, "scalars");
 static_assert(sizeof(RGBColor16) == 6 && sizeof(PlugInMonitor) == 40, "scalars");
+
+#if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(offsetof(FilterRecord, parameters) == 12, "FilterRecord");
 static_assert(offsetof(FilterRecord, imageSize) == 16, "FilterRecord");
 static_assert(offsetof(FilterRecord, planes) == 20, "FilterRecord");
@@ -254,4 +263,77 @@ static_assert(offsetof(ColorServicesInfo, resultGamutInfoValid) == 10, "ColorSer
 static_assert(offsetof(ColorServicesInfo, colorComponents) == 20, "ColorServicesInfo");
 static_assert(offsetof(ColorServicesInfo, selectorParameter) == 32, "ColorServicesInfo");
 static_assert(sizeof(ColorServicesInfo) == 36, "ColorServicesInfo");
+static_assert(sizeof(HandleCell) == 8 && offsetof(HandleCell, tag) == 4, "HandleCell");
+#elif UINTPTR_MAX == 0xFFFFFFFFFFFFFFFFu
+// Packed to 4: each pointer takes 8 bytes but starts wherever the previous field ends,
+// rounded up to 4 only.
+static_assert(offsetof(FilterRecord, abortProc) == 4, "FilterRecord");
+static_assert(offsetof(FilterRecord, progressProc) == 12, "FilterRecord");
+static_assert(offsetof(FilterRecord, parameters) == 20, "FilterRecord");
+static_assert(offsetof(FilterRecord, imageSize) == 28, "FilterRecord");
+static_assert(offsetof(FilterRecord, planes) == 32, "FilterRecord");
+static_assert(offsetof(FilterRecord, filterRect) == 34, "FilterRecord");
+static_assert(offsetof(FilterRecord, background) == 42, "FilterRecord");
+static_assert(offsetof(FilterRecord, foreground) == 48, "FilterRecord");
+static_assert(offsetof(FilterRecord, maxSpace) == 56, "FilterRecord");
+static_assert(offsetof(FilterRecord, bufferSpace) == 60, "FilterRecord");
+static_assert(offsetof(FilterRecord, inRect) == 64, "FilterRecord");
+static_assert(offsetof(FilterRecord, inLoPlane) == 72, "FilterRecord");
+static_assert(offsetof(FilterRecord, outRect) == 76, "FilterRecord");
+static_assert(offsetof(FilterRecord, outLoPlane) == 84, "FilterRecord");
+static_assert(offsetof(FilterRecord, inData) == 88, "FilterRecord");
+static_assert(offsetof(FilterRecord, inRowBytes) == 96, "FilterRecord");
+static_assert(offsetof(FilterRecord, outData) == 100, "FilterRecord");
+static_assert(offsetof(FilterRecord, outRowBytes) == 108, "FilterRecord");
+static_assert(offsetof(FilterRecord, isFloating) == 112, "FilterRecord");
+static_assert(offsetof(FilterRecord, maskRect) == 116, "FilterRecord");
+static_assert(offsetof(FilterRecord, maskData) == 124, "FilterRecord");
+static_assert(offsetof(FilterRecord, maskRowBytes) == 132, "FilterRecord");
+static_assert(offsetof(FilterRecord, backColor) == 136, "FilterRecord");
+static_assert(offsetof(FilterRecord, foreColor) == 140, "FilterRecord");
+static_assert(offsetof(FilterRecord, hostSig) == 144, "FilterRecord");
+static_assert(offsetof(FilterRecord, hostProc) == 148, "FilterRecord");
+static_assert(offsetof(FilterRecord, imageMode) == 156, "FilterRecord");
+static_assert(offsetof(FilterRecord, imageHRes) == 160, "FilterRecord");
+static_assert(offsetof(FilterRecord, floatCoord) == 168, "FilterRecord");
+static_assert(offsetof(FilterRecord, wholeSize) == 172, "FilterRecord");
+static_assert(offsetof(FilterRecord, monitor) == 176, "FilterRecord");
+static_assert(offsetof(FilterRecord, platformData) == 216, "FilterRecord");
+static_assert(offsetof(FilterRecord, displayPixels) == 248, "FilterRecord");
+static_assert(offsetof(FilterRecord, handleProcs) == 256, "FilterRecord");
+static_assert(offsetof(FilterRecord, supportsDummyChannels) == 264, "FilterRecord");
+static_assert(offsetof(FilterRecord, wantLayout) == 266, "FilterRecord");
+static_assert(offsetof(FilterRecord, filterCase) == 268, "FilterRecord");
+static_assert(offsetof(FilterRecord, dummyPlaneValue) == 270, "FilterRecord");
+static_assert(offsetof(FilterRecord, premiereHook) == 272, "FilterRecord");
+static_assert(offsetof(FilterRecord, advanceState) == 280, "FilterRecord");
+static_assert(offsetof(FilterRecord, supportsAbsolute) == 288, "FilterRecord");
+static_assert(offsetof(FilterRecord, getPropertyObsolete) == 292, "FilterRecord");
+static_assert(offsetof(FilterRecord, cannotUndo) == 300, "FilterRecord");
+static_assert(offsetof(FilterRecord, inputPadding) == 302, "FilterRecord");
+static_assert(offsetof(FilterRecord, outputPadding) == 304, "FilterRecord");
+static_assert(offsetof(FilterRecord, maskPadding) == 306, "FilterRecord");
+static_assert(offsetof(FilterRecord, samplingSupport) == 308, "FilterRecord");
+static_assert(offsetof(FilterRecord, inputRate) == 312, "FilterRecord");
+static_assert(offsetof(FilterRecord, maskRate) == 316, "FilterRecord");
+static_assert(offsetof(FilterRecord, colorServices) == 320, "FilterRecord");
+static_assert(offsetof(FilterRecord, byteSteps) == 368, "FilterRecord");
+static_assert(offsetof(FilterRecord, imageServicesProcs) == 384, "FilterRecord");
+static_assert(offsetof(FilterRecord, tileFields) == 400, "FilterRecord");
+static_assert(offsetof(FilterRecord, descriptorParameters) == 432, "FilterRecord");
+static_assert(offsetof(FilterRecord, reserved) == 464, "FilterRecord");
+static_assert(sizeof(FilterRecord) == 544, "FilterRecord");
+// Natural alignment from here on.
+static_assert(sizeof(AboutRecord) == 264, "AboutRecord");
+static_assert(offsetof(PSPixelMap, imageMode) == 20 && offsetof(PSPixelMap, planeBytes) == 32, "PSPixelMap");
+static_assert(offsetof(PSPixelMap, baseAddr) == 40 && offsetof(PSPixelMap, mat) == 48, "PSPixelMap");
+static_assert(offsetof(PSPixelMap, masks) == 56 && offsetof(PSPixelMap, maskPhaseRow) == 64, "PSPixelMap");
+static_assert(offsetof(PSPixelMap, maskPhaseCol) == 68 && sizeof(PSPixelMap) == 72, "PSPixelMap");
+static_assert(offsetof(ColorServicesInfo, resultGamutInfoValid) == 10, "ColorServicesInfo");
+static_assert(offsetof(ColorServicesInfo, reservedSourceSpaceInfo) == 16, "ColorServicesInfo");
+static_assert(offsetof(ColorServicesInfo, colorComponents) == 32, "ColorServicesInfo");
+static_assert(offsetof(ColorServicesInfo, selectorParameter) == 48, "ColorServicesInfo");
+static_assert(sizeof(ColorServicesInfo) == 56, "ColorServicesInfo");
+static_assert(sizeof(HandleCell) == 16 && offsetof(HandleCell, tag) == 8, "HandleCell");
+static_assert(sizeof(PlatformData) == 8, "PlatformData");
 #endif

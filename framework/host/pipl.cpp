@@ -80,7 +80,7 @@ const PiplInfo* findPipl(const char* module) {
     return nullptr;
 }
 
-std::vector<uint8_t> buildPipl(const PiplInfo& info) {
+std::vector<uint8_t> buildPipl(const PiplInfo& info, PiplArch arch) {
     std::vector<uint8_t> out;
     Writer w{out};
     w.i16(1);  // resource header word
@@ -90,7 +90,7 @@ std::vector<uint8_t> buildPipl(const PiplInfo& info) {
     property(out, "name", [&](Writer& p) { p.pascal(info.menuName); });
     property(out, "catg", [](Writer& p) { p.pascal("Kestrix(tm)"); });
     property(out, "vers", [](Writer& p) { p.u32(0x00040000); });
-    property(out, "wx86", [](Writer& p) { p.cstring("ENTRYPOINT"); });
+    property(out, arch == PiplArch::x86 ? "wx86" : "8664", [](Writer& p) { p.cstring("ENTRYPOINT"); });
     property(out, "hstm", [&](Writer& p) {
         p.u32(0);  // terminology version
         p.u32(code("sdK1"));

@@ -20,8 +20,12 @@ struct PiplInfo {
     const char* enable;        // `enbl` expression
 };
 
+// The property that names the entry point: hosts look for the one of their own width.
+enum class PiplArch { x86, x64 };
+constexpr const char* piplEntryKey(PiplArch arch) { return arch == PiplArch::x86 ? "wx86" : "8664"; }
+
 extern const PiplInfo kPiplTable[];
 extern const int kPiplTableSize;
 
 const PiplInfo* findPipl(const char* module);
-std::vector<uint8_t> buildPipl(const PiplInfo& info);
+std::vector<uint8_t> buildPipl(const PiplInfo& info, PiplArch arch);

@@ -1,5 +1,7 @@
-// Our declarations of the Wintab tablet interface (wintab32.dll, reached by ordinal).
-// Offsets are pinned for the 32-bit build.
+// Our declarations of the Wintab tablet interface (wintab32.dll). A 32-bit module reaches
+// the driver's functions by ordinal, as 32-bit applications always have; a 64-bit one by
+// name, which every 64-bit driver exports. The records hold no pointers and keep their
+// sizes in both widths.
 #pragma once
 #include <cstdint>
 
@@ -24,6 +26,26 @@ enum WintabOrdinal : uint16_t {
     kOrdWTQueueSizeGet = 84,
     kOrdWTQueueSizeSet = 85,
 };
+
+// One driver function: its ordinal and its exported name.
+struct WintabExport {
+    uint16_t ordinal;
+    const char* name;
+};
+#if UINTPTR_MAX == 0xFFFFFFFFu
+constexpr bool kWintabByOrdinal = true;
+#else
+constexpr bool kWintabByOrdinal = false;
+#endif
+constexpr WintabExport kWTInfoA{kOrdWTInfoA, "WTInfoA"};
+constexpr WintabExport kWTOpenA{kOrdWTOpenA, "WTOpenA"};
+constexpr WintabExport kWTClose{kOrdWTClose, "WTClose"};
+constexpr WintabExport kWTPacketsGet{kOrdWTPacketsGet, "WTPacketsGet"};
+constexpr WintabExport kWTPacket{kOrdWTPacket, "WTPacket"};
+constexpr WintabExport kWTEnable{kOrdWTEnable, "WTEnable"};
+constexpr WintabExport kWTOverlap{kOrdWTOverlap, "WTOverlap"};
+constexpr WintabExport kWTQueueSizeGet{kOrdWTQueueSizeGet, "WTQueueSizeGet"};
+constexpr WintabExport kWTQueueSizeSet{kOrdWTQueueSizeSet, "WTQueueSizeSet"};
 
 constexpr unsigned WT_DEFBASE = 0x7FF0;
 constexpr unsigned WT_PACKET = WT_DEFBASE + 0;

@@ -1,5 +1,5 @@
-// The Wintab functions the plug-ins use, resolved at run time by ordinal so that a
-// machine without a tablet driver still loads the module.
+// The Wintab functions the plug-ins use, resolved at run time so that a machine without
+// a tablet driver still loads the module.
 #pragma once
 #include "framework/tablet/wintab.h"
 

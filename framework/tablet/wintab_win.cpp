@@ -1,5 +1,6 @@
-// wintab32.dll is loaded on demand and its functions found by ordinal: a static
-// import would keep the module from loading on a machine without a tablet driver.
+// wintab32.dll is loaded on demand and its functions found at run time (by ordinal or by
+// name, as wintab.h says for this width): a static import would keep the module from
+// loading on a machine without a tablet driver.
 #include <windows.h>
 
 #include "framework/tablet/wintab_api.h"
@@ -11,9 +12,9 @@ WintabApi gApi;
 bool gLoaded;
 
 template <typename Proc>
-bool resolve(Proc& proc, WORD ordinal) {
-    proc = reinterpret_cast<Proc>(reinterpret_cast<void*>(
-        GetProcAddress(gLibrary, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(ordinal)))));
+bool resolve(Proc& proc, const WintabExport& e) {
+    LPCSTR key = kWintabByOrdinal ? MAKEINTRESOURCEA(e.ordinal) : e.name;
+    proc = reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(gLibrary, key)));
     return proc != nullptr;
 }
 
@@ -23,11 +24,10 @@ const WintabApi* wintab() {
     if (gLoaded) return &gApi;
     if (!gLibrary) gLibrary = LoadLibraryA("wintab32.dll");
     if (!gLibrary) return nullptr;
-    gLoaded = resolve(gApi.info, kOrdWTInfoA) && resolve(gApi.open, kOrdWTOpenA) &&
-              resolve(gApi.close, kOrdWTClose) && resolve(gApi.packetsGet, kOrdWTPacketsGet) &&
-              resolve(gApi.packet, kOrdWTPacket) && resolve(gApi.overlap, kOrdWTOverlap) &&
-              resolve(gApi.queueSizeGet, kOrdWTQueueSizeGet) &&
-              resolve(gApi.queueSizeSet, kOrdWTQueueSizeSet);
+    gLoaded = resolve(gApi.info, kWTInfoA) && resolve(gApi.open, kWTOpenA) &&
+              resolve(gApi.close, kWTClose) && resolve(gApi.packetsGet, kWTPacketsGet) &&
+              resolve(gApi.packet, kWTPacket) && resolve(gApi.overlap, kWTOverlap) &&
+              resolve(gApi.queueSizeGet, kWTQueueSizeGet) && resolve(gApi.queueSizeSet, kWTQueueSizeSet);
     if (!gLoaded) releaseWintab();
     return gLoaded ? &gApi : nullptr;
 }

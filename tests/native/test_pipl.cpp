@@ -39,14 +39,14 @@ Bytes pascal(const std::string& s) {
 }
 
 Bytes expected(const std::string& name, const std::string& unique, uint8_t mode,
-               const std::string& enable) {
+               const std::string& enable, const char* entryKey) {
     Expect e;
     e.b = {1, 0, 0, 0, 0, 0, 9, 0, 0, 0};
     e.prop("kind", text("MFB8", false));
     e.prop("name", pascal(name));
     e.prop("catg", pascal("Kestrix(tm)"));
     e.prop("vers", {0x00, 0x00, 0x04, 0x00});
-    e.prop("wx86", text("ENTRYPOINT", true));
+    e.prop(entryKey, text("ENTRYPOINT", true));
     Bytes hstm = {0, 0, 0, 0, '1', 'K', 'd', 's', '1', 'K', 'd', 's', 0x80, 0x3E};
     Bytes u = text(unique, true);
     hstm.insert(hstm.end(), u.begin(), u.end());
@@ -85,19 +85,31 @@ const Row kRows[] = {
 
 }  // namespace
 
-TEST(Pipl, EveryDeliverableMatchesItsTable) {
+// A 32-bit module names its entry under "wx86", a 64-bit one under "8664"; nothing
+// else differs between the two widths.
+TEST(Pipl, EveryDeliverableMatchesItsTableInBothWidths) {
     ASSERT_EQ(kPiplTableSize, 8);
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.module);
         const PiplInfo* info = findPipl(row.module);
         ASSERT_NE(info, nullptr);
-        EXPECT_EQ(buildPipl(*info), expected(row.name, row.unique, row.mode, row.enable));
+        EXPECT_EQ(buildPipl(*info, PiplArch::x86), expected(row.name, row.unique, row.mode, row.enable, "wx86"));
+        EXPECT_EQ(buildPipl(*info, PiplArch::x64), expected(row.name, row.unique, row.mode, row.enable, "8664"));
     }
     EXPECT_EQ(findPipl("nosuch"), nullptr);
 }
 
+TEST(Pipl, EntryKeyOf64BitModulesIsTheCode8664) {
+    Bytes b = buildPipl(*findPipl("warper"), PiplArch::x64);
+    // The fifth property's key, stored little-endian: 0x38363634 is "8664".
+    size_t at = 10;
+    for (int i = 0; i < 4; ++i) at += 16 + (b[at + 12] | b[at + 13] << 8);
+    const uint8_t key[] = {0x34, 0x36, 0x36, 0x38};
+    EXPECT_EQ(0, std::memcmp(&b[at + 4], key, 4));
+}
+
 TEST(Pipl, SpotcleanBytesAsAHostWalksThem) {
-    Bytes b = buildPipl(*findPipl("spotclean"));
+    Bytes b = buildPipl(*findPipl("spotclean"), PiplArch::x86);
     // Header, then the first property: vendor "MIB8", key "dnik", id 0, length 4, "MFB8".
     const uint8_t head[] = {1, 0, 0, 0, 0, 0, 9, 0, 0, 0, 'M', 'I', 'B', '8', 'd', 'n', 'i', 'k',
                             0, 0, 0, 0, 4, 0, 0, 0, 'M', 'F', 'B', '8'};

@@ -2,8 +2,9 @@
 
 One WineEnv per test run: a private WINEPREFIX booted once, an Xvfb on a free display,
 and every wine call under `timeout` (a crash would otherwise start Wine's debugger and
-hang). Debian's wine here is 32-bit only (wine + wine32:i386), so the prefix is made
-with WINEARCH=win32; our modules and host.exe are 32-bit anyway.
+hang). The build directory's host.exe decides the width: the x86-64 build runs in a
+WINEARCH=win64 prefix with the 64-bit loader, the i686 build in a win32 prefix with the
+32-bit one (wine_arch.py says whether this machine can run that at all).
 
     from harness import env
     rc, report, out = env().run_host(['run', '--plugin', env().win_path(p), ...])
@@ -15,6 +16,8 @@ import signal
 import subprocess
 import tempfile
 import time
+
+import wine_arch
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 _build_dir = os.path.join(ROOT, 'build', 'win32')
@@ -33,6 +36,26 @@ def build_dir():
 def module_path(name):
     """POSIX path of build/<preset>/<name>.8bf (probe, spotclean, ...)."""
     return os.path.join(_build_dir, name + '.8bf')
+
+
+def build_bits():
+    """32 or 64: the width of the build directory's host.exe."""
+    return wine_arch.pe_bits(os.path.join(_build_dir, 'host.exe'))
+
+
+def entry_key():
+    """The PiPL property that names the entry point for this build's width."""
+    return 'wx86' if build_bits() == 32 else '8664'
+
+
+def other_build_dir():
+    """The build directory of the other width (build/win32 beside build/win64)."""
+    parent, name = os.path.split(_build_dir)
+    return os.path.join(parent, 'win32' if build_bits() == 64 else 'win64')
+
+
+def objdump():
+    return 'i686-w64-mingw32-objdump' if build_bits() == 32 else 'x86_64-w64-mingw32-objdump'
 
 
 def env():
@@ -54,6 +77,8 @@ class WineEnv:
     def __init__(self, build_dir):
         self.build_dir = os.path.abspath(build_dir)
         self.host_exe = os.path.join(self.build_dir, 'host.exe')
+        self.bits = wine_arch.pe_bits(self.host_exe)
+        self.loader = wine_arch.loader(self.bits)
         self.tmp = tempfile.mkdtemp(prefix='kx-wine-')
         self.prefix = os.path.join(self.tmp, 'prefix')
         self._xvfb = None
@@ -64,7 +89,8 @@ class WineEnv:
             self.base_env = dict(os.environ)
             self.base_env.update({
                 'WINEPREFIX': self.prefix,
-                'WINEARCH': 'win32',
+                'WINEARCH': 'win%d' % self.bits,
+                'WINELOADER': self.loader,
                 'WINEDEBUG': '-all',
                 'WINEDLLOVERRIDES': 'mscoree,mshtml=',  # no Mono/Gecko install prompts
                 'DISPLAY': self.display,
@@ -79,12 +105,12 @@ class WineEnv:
             os.makedirs(self.prefix)
             subprocess.run(['timeout', '30', 'wineserver', '-p'], env=self.base_env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            r = self._call(['wineboot', '-i'], self.BOOT_TIMEOUT)
+            r = self._call([self.loader, 'wineboot', '-i'], self.BOOT_TIMEOUT)
             if r.returncode != 0:
                 raise WineError('wineboot -i failed (%d): %s' % (r.returncode, r.stdout[-2000:]))
             # Without a window manager on Xvfb, Wine waits 2 s for every managed window
             # it hides or destroys; unmanaged windows skip that wait.
-            r = self._call(['wine', 'reg', 'add', r'HKCU\Software\Wine\X11 Driver', '/v', 'Managed', '/d', 'N', '/f'], 60)
+            r = self._call([self.loader, 'reg', 'add', r'HKCU\Software\Wine\X11 Driver', '/v', 'Managed', '/d', 'N', '/f'], 60)
             if r.returncode != 0:
                 raise WineError('cannot set the X11 driver options: ' + r.stdout + r.stderr)
             self.boot_seconds = time.monotonic() - started
@@ -171,8 +197,8 @@ class WineEnv:
         return r
 
     def run_wine(self, argv, timeout=60, env_extra=None, dll_dir=None, dll_overrides=None):
-        """Runs `wine argv...` under timeout; returns CompletedProcess (stdout, stderr text)."""
-        return self._call(['wine'] + list(argv), timeout, self.wine_env(env_extra, dll_dir, dll_overrides))
+        """Runs `<loader> argv...` under timeout; returns CompletedProcess (stdout, stderr text)."""
+        return self._call([self.loader] + list(argv), timeout, self.wine_env(env_extra, dll_dir, dll_overrides))
 
     def run_host(self, args, timeout=60, env_extra=None, dll_dir=None, dll_overrides=None, report=True):
         """host.exe with args: (returncode, report dict, stdout). For `run` (and

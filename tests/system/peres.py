@@ -1,4 +1,4 @@
-"""A small reader of the resources and exports of a 32-bit PE file (standard library only).
+"""A small reader of the resources and exports of a PE file, 32- or 64-bit (standard library only).
 
     res = PeResources.load('build/win32/spotclean.8bf')
     res.languages(RT_DIALOG, 114)           -> [0x0407, 0x0409, ...]
@@ -33,10 +33,13 @@ class PeImage:
         self.machine, nsections, _, _, _, opt_size, _ = struct.unpack_from('<HHIIIHH', data, pe + 4)
         opt = pe + 24
         magic = struct.unpack_from('<H', data, opt)[0]
-        if magic != 0x10B:
-            raise PeError('not a PE32 image (magic 0x%x)' % magic)
-        ndirs = struct.unpack_from('<I', data, opt + 92)[0]
-        self.directories = [struct.unpack_from('<II', data, opt + 96 + 8 * i) for i in range(ndirs)]
+        if magic not in (0x10B, 0x20B):
+            raise PeError('not a PE32 or PE32+ image (magic 0x%x)' % magic)
+        # PE32+ widens the image base and the four stack and heap sizes to 8 bytes.
+        dirs_at = opt + (92 if magic == 0x10B else 108)
+        self.bits = 32 if magic == 0x10B else 64
+        ndirs = struct.unpack_from('<I', data, dirs_at)[0]
+        self.directories = [struct.unpack_from('<II', data, dirs_at + 4 + 8 * i) for i in range(ndirs)]
         self.sections = []
         sec = opt + opt_size
         for i in range(nsections):

@@ -5,7 +5,9 @@
 
 A FILTER keeps the tests whose id (module.Class.test) contains it. Prints one line per
 test and then exactly one summary line "system: N passed, M failed[, K skipped]";
-exits 1 when any test failed or errored.
+exits 1 when any test failed or errored. When the build is 32-bit and this machine's
+32-bit Wine cannot run (wine_arch.py), it runs nothing and prints only the line
+"system: skipped the 32-bit system tests: WHY", exiting 0.
 """
 import argparse
 import os
@@ -16,6 +18,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import harness  # noqa: E402
+import wine_arch  # noqa: E402
 
 
 def iter_tests(suite):
@@ -73,6 +76,15 @@ def main():
     ap.add_argument('filters', nargs='*')
     opts = ap.parse_args()
     harness.set_build_dir(opts.build_dir)
+    bits = harness.build_bits()
+    ok, why = wine_arch.usable(bits)
+    if not ok:
+        if bits == 32:
+            print('system: skipped the 32-bit system tests: %s' % why, flush=True)
+            return 0
+        print('system: the %d-bit Wine cannot run here: %s' % (bits, why))
+        print('system: 0 passed, 1 failed')
+        return 1
 
     loaded = unittest.TestLoader().discover(HERE, pattern='test_*.py', top_level_dir=HERE)
     tests = [t for t in iter_tests(loaded) if not opts.filters or any(f in t.id() for f in opts.filters)]

@@ -29,7 +29,9 @@ class HostTest(unittest.TestCase):
         self.env = harness.env()
         self.probe = harness.module_path('probe')
         if not os.path.exists(self.env.host_exe) or not os.path.exists(self.probe):
-            self.fail('build host.exe and probe.8bf first (cmake --build --preset win32)')
+            self.fail('build host.exe and probe.8bf first (bash scripts/build.sh)')
+        self.arch = 'x86' if self.env.bits == 32 else 'x64'
+        self.key = harness.entry_key()
 
     def path(self, name):
         return self.env.temp_path(name)
@@ -61,7 +63,7 @@ class PiplChecks(HostTest):
         """A copy of probe.8bf with bytes of its PiPL resource replaced."""
         with open(self.probe, 'rb') as f:
             module = bytearray(f.read())
-        pipl = make_pipl.pipl()
+        pipl = make_pipl.pipl(self.arch)
         at = module.find(pipl)
         self.assertGreater(at, 0, 'PiPL bytes not found in probe.8bf')
         self.assertEqual(module.find(pipl, at + 1), -1)
@@ -73,7 +75,7 @@ class PiplChecks(HostTest):
 
     def prop_offset(self, key):
         """Offset of a property's data in the probe's PiPL."""
-        pipl, pos = make_pipl.pipl(), 10
+        pipl, pos = make_pipl.pipl(self.arch), 10
         while True:
             k = pipl[pos + 4:pos + 8][::-1].decode()
             length = struct.unpack_from('<I', pipl, pos + 12)[0]
@@ -87,12 +89,12 @@ class PiplChecks(HostTest):
                                         '--dump', self.env.win_path(dump)])
         self.assertEqual(rc, 0, out)
         lines = harness.parse_report(out)
-        self.assertEqual(list(lines), ['kind', 'name', 'catg', 'vers', 'wx86', 'hstm', 'mode', 'enbl', 'fici'])
+        self.assertEqual(list(lines), ['kind', 'name', 'catg', 'vers', self.key, 'hstm', 'mode', 'enbl', 'fici'])
         self.assertEqual(lines['name'], 'Probe...')
         self.assertEqual(lines['hstm'], 'sdK1/sdK1/16000/kestrix probe')
         self.assertEqual(lines['mode'], 'gray,rgb,cmyk')
         with open(dump, 'rb') as f:
-            self.assertEqual(f.read(), make_pipl.pipl())
+            self.assertEqual(f.read(), make_pipl.pipl(self.arch))
 
     def test_each_broken_property_is_named(self):
         o = self.prop_offset
@@ -104,7 +106,7 @@ class PiplChecks(HostTest):
             ('name', o('name') - 12, b'MAN'),                          # key 'NAMe' out of order
             ('catg', o('catg') + 8, b'TM'),
             ('vers', o('vers'), struct.pack('<I', 0x00050000)),
-            ('wx86', o('wx86'), b'ENTRYPOINX'),
+            (self.key, o(self.key), b'ENTRYPOINX'),
             ('hstm', o('hstm') + 4, b'2Kds'),
             ('hstm', o('hstm') + 12, struct.pack('<h', 16001)),
             ('mode', o('mode'), b'\x80'),                              # bitmap only
@@ -138,6 +140,33 @@ class PiplChecks(HostTest):
         rgb, _ = self.image('RGB')
         rc, report, _, _ = self.run_probe('invert', rgb, plugin=module)
         self.assertEqual((rc, report['result.start']), (0, '0'))
+
+
+    def test_a_module_of_the_other_width_is_refused(self):
+        other = os.path.join(harness.other_build_dir(), 'probe.8bf')
+        if not os.path.exists(other):
+            self.fail('%s not built (bash scripts/build.sh builds both widths)' % other)
+        bits, other_bits = self.env.bits, 96 - self.env.bits
+        want = '%s is a %d-bit module; this %d-bit host loads only %d-bit modules' % (
+            self.env.win_path(other), other_bits, bits, bits)
+        rc, _, out = self.env.run_host(['pipl', '--plugin', self.env.win_path(other)])
+        self.assertEqual(rc, 1, out)
+        self.assertIn('pipl: bad module: ' + want, out)
+        image, _ = self.image()
+        rc, report, log, out_path = self.run_probe('invert', image, plugin=other)
+        self.assertEqual(rc, 2)
+        self.assertEqual(report['pipl'], 'bad module: ' + want.replace('\\', '\\\\'))  # the report escapes
+        self.assertEqual(log, {}, 'the entry must not be called')
+        self.assertFalse(os.path.exists(out_path))
+
+    def test_the_other_widths_entry_key_is_refused_with_its_reason(self):
+        # A module of this width whose PiPL names its entry for the other width is not
+        # listed, as a real host of this width would not list it.
+        other_key = 'wx86' if self.key == '8664' else '8664'
+        module = self.patched_probe(self.prop_offset(self.key) - 12, other_key[::-1].encode())
+        rc, _, out = self.env.run_host(['pipl', '--plugin', self.env.win_path(module)])
+        self.assertEqual(rc, 1, out)
+        self.assertIn("pipl: bad %s: the module names its entry under '%s'" % (self.key, other_key), out)
 
 
 class Pixels(HostTest):

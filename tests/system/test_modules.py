@@ -23,7 +23,7 @@ KINDS = {  # tupltype: depth
 }
 
 
-def expected_pipl(name, unique, mode, enable):
+def expected_pipl(name, unique, mode, enable, entry_key):
     def prop(key, data):
         data += b"\0" * (-len(data) % 4)
         return b"MIB8" + key[::-1] + struct.pack("<ii", 0, len(data)) + data
@@ -32,7 +32,7 @@ def expected_pipl(name, unique, mode, enable):
     out += prop(b"name", bytes([len(name)]) + name.encode())
     out += prop(b"catg", b"\x0bKestrix(tm)")
     out += prop(b"vers", struct.pack("<i", 0x00040000))
-    out += prop(b"wx86", b"ENTRYPOINT\0")
+    out += prop(entry_key.encode(), b"ENTRYPOINT\0")
     out += prop(b"hstm", struct.pack("<i4s4sh", 0, b"1Kds", b"1Kds", 16000) + unique.encode() + b"\0")
     out += prop(b"mode", bytes([mode, 0, 0, 0]))
     out += prop(b"enbl", enable.encode() + b"\0")
@@ -51,7 +51,7 @@ class ModuleFiles(unittest.TestCase):
     def test_imports_only_windows_system_dlls_and_exports_only_the_entry(self):
         for module in MODULES:
             path = harness.module_path(module)
-            dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", path],
+            dump = subprocess.run([harness.objdump(), "-p", path],
                                   capture_output=True, text=True, check=True).stdout
             dlls = {line.split(":", 1)[1].strip().lower()
                     for line in dump.splitlines() if "DLL Name:" in line}
@@ -61,8 +61,9 @@ class ModuleFiles(unittest.TestCase):
             exports = dump.split("[Ordinal/Name Pointer] Table", 1)[1]
             names = [l.split("]")[1].strip() for l in exports.splitlines() if l.strip().startswith("[")]
             self.assertEqual(names, ["ENTRYPOINT"], module)
-            self.assertIn("file format pei-i386", subprocess.run(
-                ["i686-w64-mingw32-objdump", "-f", path], capture_output=True, text=True).stdout)
+            fmt = "pei-i386" if harness.build_bits() == 32 else "pei-x86-64"
+            self.assertIn("file format " + fmt, subprocess.run(
+                [harness.objdump(), "-f", path], capture_output=True, text=True).stdout)
 
     def test_pipl_resource_is_byte_for_byte_the_table(self):
         env = harness.env()
@@ -73,7 +74,12 @@ class ModuleFiles(unittest.TestCase):
                                            "--dump", env.win_path(dump)], report=False)
                 self.assertEqual(rc, 0, out)
                 with open(dump, "rb") as f:
-                    self.assertEqual(f.read(), expected_pipl(*PIPL[module]), module)
+                    self.assertEqual(f.read(), expected_pipl(*PIPL[module], harness.entry_key()), module)
+                # A host of this width finds its own entry key and not the other one.
+                lines = harness.parse_report(out)
+                other = "8664" if harness.entry_key() == "wx86" else "wx86"
+                self.assertEqual(lines.get(harness.entry_key()), "ENTRYPOINT", module)
+                self.assertNotIn(other, lines, module)
 
 
 class Selectors(unittest.TestCase):

@@ -92,6 +92,11 @@ class TabletUnderWine(unittest.TestCase):
                          'info sysctx=172 name=System options=0x1 btndn=0xffffffff msgbase=0x7ff0')
         self.assertEqual(self.line(out, 'info unknown'), 'info unknown=0')
 
+    def test_names_and_ordinals_reach_the_same_functions(self):
+        # 32-bit modules resolve the driver by ordinal, 64-bit ones by name.
+        out, _ = self.probe(['names'])
+        self.assertEqual([l for l in out if l.startswith('name ')], ['name %s ok' % n for n in ORDINALS.values()])
+
     def test_device_info_follows_config(self):
         out, _ = self.probe(['info'], 'pressure_max=2047\nwheel_max=0\norientation=0\n'
                                       'cursors=airbrush,puck,pen\n')

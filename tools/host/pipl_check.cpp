@@ -57,8 +57,10 @@ std::string hex32(uint32_t v) {
 
 }  // namespace
 
-bool parsePipl(const uint8_t* d, size_t size, PiplInfo& info, std::string& badKey, std::string& why) {
-    static const char* const order[] = {"kind", "name", "catg", "vers", "wx86", "hstm", "mode", "enbl", "fici"};
+bool parsePipl(const uint8_t* d, size_t size, PiplInfo& info, std::string& badKey, std::string& why,
+               const char* entryKey) {
+    const char* const order[] = {"kind", "name", "catg", "vers", entryKey, "hstm", "mode", "enbl", "fici"};
+    const char* otherKey = std::strcmp(entryKey, "wx86") == 0 ? "8664" : "wx86";
     badKey = "header";
     if (size < 10) { why = "resource shorter than its 10-byte header"; return false; }
     if (le16(d) != 1) { why = "header version " + std::to_string(le16(d)) + ", want 1"; return false; }
@@ -72,6 +74,11 @@ bool parsePipl(const uint8_t* d, size_t size, PiplInfo& info, std::string& badKe
         uint32_t vendor = le32(d + pos), k = le32(d + pos + 4), id = le32(d + pos + 8), len = le32(d + pos + 12);
         uint32_t want = uint32_t(uint8_t(key[0])) << 24 | uint32_t(uint8_t(key[1])) << 16 |
                         uint32_t(uint8_t(key[2])) << 8 | uint32_t(uint8_t(key[3]));
+        if (key == entryKey && ccText(k) == otherKey) {
+            why = std::string("the module names its entry under '") + otherKey + "', for " +
+                  (otherKey[0] == 'w' ? "32-bit" : "64-bit") + " hosts; this host needs '" + entryKey + "'";
+            return false;
+        }
         if (k != want) { why = "found '" + ccText(k) + "' in its place"; return false; }
         if (vendor != cc("8BIM")) { why = "vendor '" + ccText(vendor) + "', want '8BIM'"; return false; }
         if (id != 0) { why = "id " + std::to_string(id) + ", want 0"; return false; }
@@ -94,7 +101,7 @@ bool parsePipl(const uint8_t* d, size_t size, PiplInfo& info, std::string& badKe
         } else if (k == cc("vers")) {
             if (len != 4 || le32(p) != 0x00040000) { why = "want the 4-byte version 0x00040000"; return false; }
             value = hex32(le32(p));
-        } else if (k == cc("wx86")) {
+        } else if (k == cc("wx86") || k == cc("8664")) {
             if (!cString(p, len, info.entryName, why)) return false;
             if (info.entryName != "ENTRYPOINT") { why = "entry '" + info.entryName + "', want 'ENTRYPOINT'"; return false; }
             value = info.entryName;
@@ -147,5 +154,21 @@ bool piplEnablesMode(const PiplInfo& info, int imageMode) {
     case 3: return info.modeFlags & kModeFlagRGB;
     case 4: return info.modeFlags & kModeFlagCMYK;
     default: return false;
+    }
+}
+
+int peModuleBits(const uint8_t* d, size_t size, std::string& why) {
+    if (size < 0x40 || d[0] != 'M' || d[1] != 'Z') { why = "not a Windows module (no MZ header)"; return 0; }
+    uint32_t pe = le32(d + 0x3C);
+    if (pe > size || size - pe < 6 || std::memcmp(d + pe, "PE\0\0", 4) != 0) {
+        why = "not a Windows module (no PE header)";
+        return 0;
+    }
+    switch (le16(d + pe + 4)) {
+    case 0x014C: return 32;
+    case 0x8664: return 64;
+    default:
+        why = "a module for machine type " + hex32(le16(d + pe + 4)) + ", neither x86 nor x86-64";
+        return 0;
     }
 }

@@ -19,7 +19,7 @@ def pascal(text):
     return bytes([len(raw)]) + raw
 
 
-def pipl():
+def pipl(arch):
     enable = b'in (PSHOP_ImageMode, GrayScaleMode, RGBMode, CMYKMode)\0'
     hstm = struct.pack('<i', 0) + cc('sdK1') + cc('sdK1') + struct.pack('<h', 16000) + b'kestrix probe\0'
     fici = struct.pack('<7I', *([0x0101] * 5 + [0, 0]))  # straight data in and out, cases 1..5
@@ -28,7 +28,7 @@ def pipl():
         prop('name', pascal('Probe...')),
         prop('catg', pascal('Kestrix(tm)')),
         prop('vers', struct.pack('<I', 0x00040000)),
-        prop('wx86', b'ENTRYPOINT\0'),
+        prop('wx86' if arch == 'x86' else '8664', b'ENTRYPOINT\0'),
         prop('hstm', hstm),
         prop('mode', bytes([0x40 | 0x10 | 0x08, 0, 0, 0])),
         prop('enbl', enable),
@@ -38,5 +38,7 @@ def pipl():
 
 
 if __name__ == '__main__':
+    if len(sys.argv) != 3 or sys.argv[2] not in ('x86', 'x64'):
+        sys.exit('usage: make_pipl.py OUTPUT x86|x64')
     with open(sys.argv[1], 'wb') as f:
-        f.write(pipl())
+        f.write(pipl(sys.argv[2]))

@@ -181,6 +181,12 @@ int main(int argc, char** argv) {
             const WORD ords[] = {kOrdWTInfoA, kOrdWTOpenA, kOrdWTClose, kOrdWTPacketsGet, kOrdWTPacket,
                                  kOrdWTEnable, kOrdWTOverlap, kOrdWTQueueSizeGet, kOrdWTQueueSizeSet};
             for (WORD o : ords) printf("ordinal %u %s\n", o, ordinal(o) ? "ok" : "missing");
+        } else if (a == "names") {
+            for (const WintabExport& e : {kWTInfoA, kWTOpenA, kWTClose, kWTPacketsGet, kWTPacket, kWTEnable,
+                                          kWTOverlap, kWTQueueSizeGet, kWTQueueSizeSet}) {
+                FARPROC byName = GetProcAddress(g_dll, e.name);
+                printf("name %s %s\n", e.name, !byName ? "missing" : byName == ordinal(e.ordinal) ? "ok" : "differs");
+            }
         } else if (a == "info") {
             info();
         } else if (a == "open") {

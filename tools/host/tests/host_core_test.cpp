@@ -104,7 +104,7 @@ TEST(Pipl, GoodResourceAndItsFaults) {
     std::vector<uint8_t> p = goodPipl();
     PiplInfo info;
     std::string key, why;
-    ASSERT_TRUE(parsePipl(p.data(), p.size(), info, key, why)) << key << ": " << why;
+    ASSERT_TRUE(parsePipl(p.data(), p.size(), info, key, why, "wx86")) << key << ": " << why;
     EXPECT_EQ(info.name, "Test");
     EXPECT_EQ(info.uniqueString, "t");
     EXPECT_TRUE(piplEnablesMode(info, 1));
@@ -112,19 +112,70 @@ TEST(Pipl, GoodResourceAndItsFaults) {
 
     std::vector<uint8_t> longer = p;
     longer.insert(longer.end(), 4, 0);
-    EXPECT_FALSE(parsePipl(longer.data(), longer.size(), info, key, why));
+    EXPECT_FALSE(parsePipl(longer.data(), longer.size(), info, key, why, "wx86"));
     EXPECT_EQ(key, "tail");
     EXPECT_EQ(why, "4 bytes after the last property");
 
     // The last property cut short: its length runs past the resource.
-    EXPECT_FALSE(parsePipl(p.data(), p.size() - 4, info, key, why));
+    EXPECT_FALSE(parsePipl(p.data(), p.size() - 4, info, key, why, "wx86"));
     EXPECT_EQ(key, "fici");
 
     std::vector<uint8_t> junk = p;
     junk[10 + 16 + 4 + 16 + 6] = 'x';  // padding byte after "\x04Test"
-    EXPECT_FALSE(parsePipl(junk.data(), junk.size(), info, key, why));
+    EXPECT_FALSE(parsePipl(junk.data(), junk.size(), info, key, why, "wx86"));
     EXPECT_EQ(key, "name");
     EXPECT_EQ(why, "non-zero padding after the string");
+}
+
+// A 64-bit host lists only modules that name their entry under "8664", and tells the
+// user why a 32-bit module's PiPL is not for it (and the reverse).
+TEST(Pipl, EntryKeyMustMatchTheHostsWidth) {
+    std::vector<uint8_t> p = goodPipl();
+    PiplInfo info;
+    std::string key, why;
+    EXPECT_FALSE(parsePipl(p.data(), p.size(), info, key, why, "8664"));
+    EXPECT_EQ(key, "8664");
+    EXPECT_EQ(why, "the module names its entry under 'wx86', for 32-bit hosts; this host needs '8664'");
+
+    std::vector<uint8_t> wide = p;
+    const size_t keyAt = 10 + (16 + 4) + (16 + 8) + (16 + 12) + (16 + 4) + 4;  // after kind, name, catg, vers
+    ASSERT_EQ(std::memcmp(&wide[keyAt], "68xw", 4), 0);
+    std::memcpy(&wide[keyAt], "4668", 4);
+    EXPECT_TRUE(parsePipl(wide.data(), wide.size(), info, key, why, "8664")) << key << ": " << why;
+    EXPECT_EQ(info.entryName, "ENTRYPOINT");
+    EXPECT_FALSE(parsePipl(wide.data(), wide.size(), info, key, why, "wx86"));
+    EXPECT_EQ(why, "the module names its entry under '8664', for 64-bit hosts; this host needs 'wx86'");
+}
+
+TEST(PeHeader, WidthFromTheMachineField) {
+    std::vector<uint8_t> pe(0x100, 0);
+    pe[0] = 'M';
+    pe[1] = 'Z';
+    pe[0x3C] = 0x80;
+    std::memcpy(&pe[0x80], "PE\0\0", 4);
+    std::string why;
+    pe[0x84] = 0x4C;
+    pe[0x85] = 0x01;
+    EXPECT_EQ(peModuleBits(pe.data(), pe.size(), why), 32);
+    pe[0x84] = 0x64;
+    pe[0x85] = 0x86;
+    EXPECT_EQ(peModuleBits(pe.data(), pe.size(), why), 64);
+    pe[0x84] = 0x64;
+    pe[0x85] = 0xAA;  // ARM64
+    EXPECT_EQ(peModuleBits(pe.data(), pe.size(), why), 0);
+    EXPECT_NE(why.find("0x0000AA64"), std::string::npos) << why;
+
+    pe[0x3C] = 0xFE;  // the PE header would run past the file
+    EXPECT_EQ(peModuleBits(pe.data(), pe.size(), why), 0);
+    EXPECT_EQ(why, "not a Windows module (no PE header)");
+    pe[0x3C] = 0xFF;
+    pe[0x3D] = 0xFF;
+    pe[0x3E] = 0xFF;
+    pe[0x3F] = 0xFF;  // an offset that would wrap a 32-bit sum
+    EXPECT_EQ(peModuleBits(pe.data(), pe.size(), why), 0);
+    pe[0] = 'X';
+    EXPECT_EQ(peModuleBits(pe.data(), pe.size(), why), 0);
+    EXPECT_EQ(why, "not a Windows module (no MZ header)");
 }
 
 TEST(Padding, EdgeConstantAndErrorRules) {
