@@ -5,6 +5,7 @@
 
 #include "filters/spotclean/dust_params.h"
 #include "filters/spotclean/speck_core.h"
+#include "framework/brush/restore.h"
 #include "framework/tablet/device.h"
 
 namespace {
@@ -75,9 +76,7 @@ void dustStepDab(const Dab& dab, int direction, int spanLength) {
 }
 
 void dustRestoreDab(const Dab& dab, int /*direction*/, int /*spanLength*/) {
-    SpeckView v;
-    if (!viewCurrentImage(v, false)) return;
     float strength = 1.0f;  // a tablet without a pressure axis restores fully
     if (gDevice.pressureMax > 0) strength = float(dab.pressure) / float(gDevice.pressureMax);
-    restoreDisc(v, dab, std::clamp(strength, 0.0f, 1.0f));
+    restoreDisc(dab, std::clamp(strength, 0.0f, 1.0f));  // colour channels only
 }

@@ -84,8 +84,8 @@ const SampleFields kSample = {
     int16_t(offsetof(DustParams, brushSize)), int16_t(offsetof(DustParams, sizeSource)), -1, -1, false,
 };
 
-// Done restores the transparency plane from the source as spotclean does: the eraser
-// forces it to 255 in CMYK images, which must not reach the host's layer.
+// Done copies the transparency plane from the source as spotclean does. No dab writes
+// it (the eraser blends colour channels only), so the copy is a guard, not a repair.
 const EffectHooks kHooks = {
     initBuffers, freeBuffers, setDefaults, finalApplyTransparency,
     dustCapDab, dustStepDab, dustRestoreDab,

@@ -8,10 +8,13 @@
 
 bool viewCurrentImage(SpeckView& v, bool readResult) {
     const FilterRecord* r = gPlugin.record;
-    if (!r || !r->inData || !r->outData || r->planes <= 0) return false;
-    v.in = static_cast<const uint8_t*>(r->inData);
-    v.inRow = r->inRowBytes;
-    v.inStride = r->inHiPlane - r->inLoPlane + 1;
+    if (!r || !r->outData || r->planes <= 0) return false;
+    // The source is the last applied image once Apply was pressed (our copy, Part 1.2).
+    const SourcePlanes source = sourcePlanes(*r);
+    if (!source.data) return false;
+    v.in = source.data;
+    v.inRow = int(source.rowBytes);
+    v.inStride = source.stride;
     v.out = static_cast<uint8_t*>(r->outData);
     v.outRow = r->outRowBytes;
     v.planes = r->planes;
@@ -109,31 +112,4 @@ void walkCapDisc(int cx, int cy, int size, DiscSpan span, void* context) {
         }
         emit(a, b);
     } while (b > a);
-}
-
-void restoreDisc(const SpeckView& v, const Dab& dab, float strength) {
-    const int r = dab.size / 2;
-    if (r <= 0) return;
-    // Blended as result + (source - result) * f: weights that sum to exactly one, so a
-    // pixel that already equals its source stays as it is. (Weights f and 1 - f rounded
-    // apart would pull such a pixel down by one level at every dab passing over it.)
-    const double f = strength;
-    const int cx = dab.x, cy = dab.y;
-    const int x0 = std::max(0, cx - r), x1 = std::min(cx + r, v.width);
-    const int y0 = std::max(0, cy - r), y1 = std::min(cy + r, v.height);
-    // CMYK with transparency: the extra planes are made opaque and only the inks blend.
-    // Grayscale and RGB blend every plane, transparency included.
-    const int blended = v.planes >= 5 ? 4 : v.planes;
-    for (int y = y0; y < y1; ++y) {
-        const int dy = y - cy;
-        for (int x = x0; x < x1; ++x) {
-            const int dx = x - cx;
-            if (dx * dx + dy * dy >= r * r) continue;
-            if (!pixelTakesPart(v, x, y)) continue;
-            const uint8_t* s = v.in + intptr_t(y) * v.inRow + intptr_t(x) * v.inStride;
-            uint8_t* o = v.out + intptr_t(y) * v.outRow + intptr_t(x) * v.planes;
-            for (int c = blended; c < v.planes; ++c) o[c] = 255;
-            for (int c = blended - 1; c >= 0; --c) o[c] = uint8_t(int(o[c] + (s[c] - o[c]) * f));
-        }
-    }
 }

@@ -1,5 +1,6 @@
 // What spotclean and dustclean share: a view of the working image for one dab, the
-// per-channel neighbourhood median, the midpoint disc of capDab and the eraser's blend.
+// per-channel neighbourhood median and the midpoint disc of capDab. (The eraser's blend
+// is the framework's, framework/brush/restore.h.)
 #pragma once
 #include <cstdint>
 
@@ -46,7 +47,3 @@ void neighbourhoodMedians(const SpeckView& view, int x, int y, int k, uint8_t* c
 // but not to the image.
 using DiscSpan = void (*)(void* context, int y, int x0, int x1);
 void walkCapDisc(int cx, int cy, int size, DiscSpan span, void* context);
-
-// The eraser: blends the source back into the result over the disc of radius size / 2,
-// with weight `strength` (0..1) on the source.
-void restoreDisc(const SpeckView& view, const Dab& dab, float strength);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "filters/spotclean/speck_core.h"
+#include "framework/brush/restore.h"
 #include "filters/spotclean/spot_params.h"
 
 namespace {
@@ -77,10 +78,9 @@ void spotStepDab(const Dab& dab, int direction, int /*spanLength*/) {
 }
 
 void spotRestoreDab(const Dab& dab, int /*direction*/, int /*spanLength*/) {
-    SpeckView v;
-    if (!viewCurrentImage(v, false)) return;
     // amount / 15 as the product with the decimal constant, rounded to single precision:
-    // 15 gives exactly 1.0, so a full-strength eraser restores the source exactly.
+    // 15 gives exactly 1.0, so a full-strength eraser restores the source exactly. The
+    // framework's blend touches the colour channels only, never transparency.
     const float strength = float(dab.amount * 0.06666667);
-    restoreDisc(v, dab, std::clamp(strength, 0.0f, 1.0f));
+    restoreDisc(dab, std::clamp(strength, 0.0f, 1.0f));
 }

@@ -48,6 +48,16 @@ bool parseHex(const char* text, std::vector<uint8_t>& bytes) {
     return !bytes.empty();
 }
 
+// "# <name>" alone on its line.
+bool isEvent(const char* line, const char* name) {
+    if (line[0] != '#' || line[1] != ' ') return false;
+    const size_t n = std::strlen(name);
+    if (std::strncmp(line + 2, name, n) != 0) return false;
+    const char* rest = line + 2 + n;
+    while (*rest == '\r' || *rest == '\n' || *rest == ' ') ++rest;
+    return *rest == '\0';
+}
+
 }  // namespace
 
 bool readSampleLog(const char* path, std::vector<SampleLogEntry>& entries) {
@@ -63,6 +73,14 @@ bool readSampleLog(const char* path, std::vector<SampleLogEntry>& entries) {
         } else if (std::strncmp(line, "# device ", 9) == 0) {
             e.kind = SampleLogEntry::device;
             ok = std::sscanf(line + 9, "%d %d", &e.pressureMax, &e.wheelMax) == 2;
+        } else if (isEvent(line, "apply")) {
+            e.kind = SampleLogEntry::apply;
+        } else if (isEvent(line, "revert")) {
+            e.kind = SampleLogEntry::revert;
+        } else if (isEvent(line, "snapshot")) {
+            e.kind = SampleLogEntry::snapshot;
+        } else if (isEvent(line, "swap")) {
+            e.kind = SampleLogEntry::swap;
         } else if (line[0] == '#' || line[0] == '\n' || line[0] == '\r') {
             continue;
         } else {

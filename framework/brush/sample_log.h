@@ -1,6 +1,8 @@
 // A text record of what a dialog session fed the stroke step. One sample per line,
 // "x y size amount pressure inverted"; "# params <hex>" before the first sample and
-// whenever the effect's parameters changed; "# device <pressureMax> <wheelMax>" first.
+// whenever the effect's parameters changed; "# device <pressureMax> <wheelMax>" first;
+// "# apply", "# revert", "# snapshot" (undo snapshot at a stroke's start) and "# swap"
+// (the Z key) where they happened between the samples.
 // Replaying the file through the stroke step natively must paint exactly what the
 // dialog painted.
 #pragma once
@@ -15,7 +17,7 @@ bool parseSample(const char* line, TabletSample& s);
 std::string formatParams(const void* params, uint32_t size);
 
 struct SampleLogEntry {
-    enum Kind { sample, params, device } kind;
+    enum Kind { sample, params, device, apply, revert, snapshot, swap } kind;
     TabletSample s;                // kind sample
     std::vector<uint8_t> bytes;    // kind params
     int pressureMax, wheelMax;     // kind device

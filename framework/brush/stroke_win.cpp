@@ -92,6 +92,12 @@ void endStrokes(HWND dialog) {
     gSampleLog = nullptr;
 }
 
+void logSessionEvent(const char* name) {
+    if (!gSampleLog) return;
+    std::fprintf(gSampleLog, "# %s\n", name);
+    std::fflush(gSampleLog);
+}
+
 void onPacketMessage(HWND dialog, HCTX context, WPARAM serial, int32_t cursorClass) {
     const WintabApi* api = wintab();
     if (!api || !context) return;

@@ -15,3 +15,6 @@ void drainPackets(HWND dialog, HCTX context, int32_t cursorClass);
 // SampleMessage: the stroke step takes the sample.
 void onSampleMessage(HWND dialog, TabletSample* sample);
 void clearSideButtonLatch();
+// "# <name>" in the sample log, when one is kept: the session events that change what
+// later strokes paint on (apply, revert, snapshot, swap), so that kx_replay can follow.
+void logSessionEvent(const char* name);

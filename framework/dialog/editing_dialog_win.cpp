@@ -34,6 +34,10 @@ constexpr int kRangeMessage = 10000;
 constexpr int kSaveQuestion = 10004;
 constexpr int kDiscardQuestion = 10005;
 constexpr const char* kCaption = "Kestrix";
+// Start's result when the dialog cannot be shown at all (a window class that cannot be
+// registered, DialogBoxParamA failing): an error, so the host keeps its image and does
+// not take the untouched output as filtered.
+constexpr OSErr kDialogFailed = -1;
 
 // Trackbar messages, by number: the plug-ins do not link the common controls.
 constexpr UINT kTbmGetPos = WM_USER;
@@ -46,6 +50,7 @@ struct DialogSession {
     HCTX context;        // tablet context, or null
     int32_t cursorClass; // of the tool last in proximity; 0 until the first change
     bool validating;     // a range message is up: ignore the field's own EN_CHANGE echoes
+    bool initialised;    // WM_INITDIALOG ran: the dialog really was shown
 };
 DialogSession gSession;
 
@@ -97,6 +102,13 @@ void endDialog(int16_t result, INT_PTR code) {
     EndDialog(gSession.dialog, code);
 }
 
+// Every way of ending that keeps the image (Done, the close box answered Yes) ends here:
+// the same end-of-session code, the effect's finalApply included.
+void keepAndEnd() {
+    keepWork();
+    EndDialog(gSession.dialog, 1);
+}
+
 HCTX openContext() {
     const WintabApi* api = wintab();
     if (!api) return nullptr;
@@ -136,6 +148,7 @@ void onCursorChange(WPARAM serial, LPARAM context) {
 BOOL initDialog(HWND dialog) {
     gSession = DialogSession{};
     gSession.dialog = dialog;
+    gSession.initialised = true;
     beginStrokes();
     setToolIcons();
     showParams();
@@ -144,7 +157,8 @@ BOOL initDialog(HWND dialog) {
     rememberLayout(dialog);
 
     if (!openWorkSession()) {
-        // No image to paint on: the host's answer is the result, nothing is touched.
+        // No image to paint on: the host's answer (or, when it answered success without
+        // buffers, an error of ours) is the result; nothing is touched.
         EndDialog(dialog, 0);
         return TRUE;
     }
@@ -229,15 +243,24 @@ void onRevert() {
     if (!gPlugin.unappliedStroke || ask(kDiscardQuestion) != MessageAnswer::yes) return;
     if (!gPlugin.appliedOnce) gPlugin.modified = 0;
     gPlugin.unappliedStroke = 0;
-    resetResult(*gPlugin.record);
+    revertWork();
+    logSessionEvent("revert");
     invalidatePreview(true);
     enableRevert(false);
 }
 
 void onApply() {
+    if (!applyWork()) {
+        // No memory for our copy of the applied image: say so; the dialog stays open
+        // with the painting, the Revert state and the host's buffers as they were.
+        char text[1024];
+        loadModuleString(KX_STR_NO_APPLY_MEMORY, text, sizeof text);
+        showMessage(reinterpret_cast<intptr_t>(gSession.dialog), text, kCaption, MessageKind::stop);
+        return;
+    }
+    logSessionEvent("apply");
     gPlugin.appliedOnce = 1;
     gPlugin.unappliedStroke = 0;
-    commitResult(*gPlugin.record);
     invalidatePreview(true);
     enableRevert(false);
 }
@@ -247,7 +270,7 @@ void onClose() {
         endDialog(1, 0);
         return;
     }
-    endDialog(0, 1);
+    keepAndEnd();
 }
 
 BOOL onCommand(int id, int notification) {
@@ -255,9 +278,7 @@ BOOL onCommand(int id, int notification) {
     if (id == kDoneId || id == kCancelId || id == kRevertId || id == controls().applyId) {
         if (!clicked) return TRUE;
         if (id == kDoneId) {
-            gPlugin.result = 0;
-            if (module().hooks->finalApply) module().hooks->finalApply();
-            EndDialog(gSession.dialog, 1);
+            keepAndEnd();
         } else if (id == kCancelId) {
             onCancel();
         } else if (id == kRevertId) {
@@ -368,16 +389,25 @@ bool registerDialogClass() {
 void runEditingDialog() {
     const ModuleInfo& m = module();
     HINSTANCE instance = moduleInstance();
-    if (!registerDialogClass()) return;
+    if (!registerDialogClass()) {
+        gPlugin.result = kDialogFailed;
+        return;
+    }
     if (!registerPreviewClass()) {
         UnregisterClassA("DlgWndClass", instance);
+        gPlugin.result = kDialogFailed;
         return;
     }
     loadSettings(m);
     HWND owner = gPlugin.record->platformData
                      ? reinterpret_cast<HWND>(gPlugin.record->platformData->hwnd)
                      : nullptr;
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(KX_DIALOG), owner, dialogProc, 0);
+    gSession = DialogSession{};
+    INT_PTR ended = DialogBoxParamA(instance, MAKEINTRESOURCEA(KX_DIALOG), owner, dialogProc, 0);
+    // -1: the dialog could not be made; 0 without WM_INITDIALOG: an owner it refused.
+    // Either way nothing was done, which must not read as success.
+    if ((ended == -1 || !gSession.initialised) && gPlugin.result == noErr)
+        gPlugin.result = kDialogFailed;
     saveSettings(m);
     unregisterPreviewClass();
     UnregisterClassA("DlgWndClass", instance);

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "framework/brush/stroke_win.h"
 #include "framework/dialog/preview_win.h"
 #include "framework/dialog/tool_rules.h"
 #include "framework/host/module_instance_win.h"
@@ -133,6 +134,7 @@ LRESULT CALLBACK keyboardProc(int code, WPARAM key, LPARAM data) {
     }
     if (key == 'Z' && keyDown(data)) {
         if (gPlugin.record) swapUndo(*gPlugin.record);
+        logSessionEvent("swap");
         invalidatePreview(false);
         return 1;
     }
@@ -152,7 +154,10 @@ void previewMouse(UINT message, int x, int y) {
             gTool.anchor = gTool.last = p;
             SetCapture(previewWindow());
             gTool.dragState = dragForPress(gPlugin.currentTool, currentModifiers());
-            if (gTool.dragState == kDragPaint && gPlugin.record) snapshotUndo(*gPlugin.record);
+            if (gTool.dragState == kDragPaint && gPlugin.record) {
+                snapshotUndo(*gPlugin.record);
+                logSessionEvent("snapshot");
+            }
             setToolCursor();
             break;
         case WM_MOUSEMOVE:

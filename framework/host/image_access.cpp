@@ -1,8 +1,9 @@
 #include "framework/host/image_access.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <cstring>
 
+#include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
 
 namespace {
@@ -15,31 +16,33 @@ int inStride(const FilterRecord& r) { return r.inHiPlane - r.inLoPlane + 1; }
 
 bool buffersPresent(const FilterRecord& r) { return r.inData != nullptr && r.outData != nullptr; }
 
-enum class Direction { toResult, toSource };
+// Our applied copy holds every pixel the effects may address: the larger of the copy
+// extent (outRect) and the filter rectangle (the same after requestImage), in packed
+// rows of width x planes bytes.
+struct AppliedShape {
+    int width, height;
+};
+AppliedShape appliedShape(const FilterRecord& r) {
+    const int fw = r.filterRect.right - r.filterRect.left;
+    const int fh = r.filterRect.bottom - r.filterRect.top;
+    return {std::max(std::max(extentWidth(r), fw), 0), std::max(std::max(extentHeight(r), fh), 0)};
+}
+intptr_t appliedRowBytes(const FilterRecord& r) {
+    return intptr_t(appliedShape(r).width) * std::max<int>(r.planes, 0);
+}
 
-void copyImage(FilterRecord& r, Direction direction) {
-    if (!buffersPresent(r)) return;
-    const int width = extentWidth(r), height = extentHeight(r);
-    const int planes = r.planes, stride = inStride(r);
-    if (width <= 0 || height <= 0 || planes <= 0 || stride < planes) return;
-    auto* in = static_cast<uint8_t*>(r.inData);
-    auto* out = static_cast<uint8_t*>(r.outData);
+// Copies the extent's pixels, `planes` bytes each, between two buffers.
+void copyPixels(const uint8_t* from, intptr_t fromRow, int fromStride, uint8_t* to, intptr_t toRow,
+                int toStride, int width, int height, int planes) {
     for (int y = 0; y < height; ++y) {
-        uint8_t* src = in + intptr_t(y) * r.inRowBytes;
-        uint8_t* dst = out + intptr_t(y) * r.outRowBytes;
-        if (stride == planes) {
-            if (direction == Direction::toResult)
-                std::memcpy(dst, src, size_t(width) * planes);
-            else
-                std::memcpy(src, dst, size_t(width) * planes);
+        const uint8_t* src = from + y * fromRow;
+        uint8_t* dst = to + y * toRow;
+        if (fromStride == planes && toStride == planes) {
+            std::memcpy(dst, src, size_t(width) * size_t(planes));
             continue;
         }
-        for (int x = 0; x < width; ++x, src += stride, dst += planes) {
-            if (direction == Direction::toResult)
-                std::memcpy(dst, src, planes);
-            else
-                std::memcpy(src, dst, planes);
-        }
+        for (int x = 0; x < width; ++x, src += fromStride, dst += toStride)
+            std::memcpy(dst, src, size_t(planes));
     }
 }
 
@@ -75,18 +78,53 @@ bool requestImage(FilterRecord& r) {
     gPlugin.result = r.advanceState();
     if (gPlugin.result != noErr) return false;
     // A host that answers success without buffers gets treated as one that failed:
-    // nothing may touch an absent buffer.
-    return buffersPresent(r) && (!r.haveMask || r.maskData != nullptr);
+    // nothing may touch an absent buffer, and Start must not report success.
+    if (buffersPresent(r) && (!r.haveMask || r.maskData != nullptr)) return true;
+    gPlugin.result = filterBadParameters;
+    return false;
 }
 
-void resetResult(FilterRecord& record) { copyImage(record, Direction::toResult); }
+SourcePlanes sourcePlanes(const FilterRecord& r) {
+    if (gPlugin.applied) return {gPlugin.applied, appliedRowBytes(r), r.planes};
+    return {static_cast<const uint8_t*>(r.inData), r.inRowBytes, inStride(r)};
+}
 
-void commitResult(FilterRecord& record) { copyImage(record, Direction::toSource); }
+void resetResult(FilterRecord& r) {
+    if (!buffersPresent(r)) return;
+    const int width = extentWidth(r), height = extentHeight(r);
+    const int planes = r.planes;
+    if (width <= 0 || height <= 0 || planes <= 0 || inStride(r) < planes) return;
+    const SourcePlanes source = sourcePlanes(r);
+    copyPixels(source.data, source.rowBytes, source.stride, static_cast<uint8_t*>(r.outData),
+               r.outRowBytes, planes, width, height, planes);
+}
+
+bool commitResult(FilterRecord& r) {
+    if (!buffersPresent(r)) return true;
+    const int width = extentWidth(r), height = extentHeight(r);
+    const int planes = r.planes;
+    if (width <= 0 || height <= 0 || planes <= 0 || inStride(r) < planes) return true;
+    if (!gPlugin.applied) {
+        const size_t bytes = size_t(appliedRowBytes(r)) * size_t(appliedShape(r).height);
+        auto* block = static_cast<uint8_t*>(allocFixed(bytes));
+        if (!block) return false;
+        gPlugin.applied = block;
+    }
+    copyPixels(static_cast<const uint8_t*>(r.outData), r.outRowBytes, planes, gPlugin.applied,
+               appliedRowBytes(r), planes, width, height, planes);
+    return true;
+}
+
+void releaseApplied() {
+    freeFixed(gPlugin.applied);
+    gPlugin.applied = nullptr;
+}
 
 void copyTransparencyFromSource(FilterRecord& r) {
     if (!hasTransparencyPlane(r.imageMode, r.planes) || !buffersPresent(r)) return;
     const int width = extentWidth(r), height = extentHeight(r);
     const int planes = r.planes, stride = inStride(r), alpha = planes - 1;
+    if (stride < planes) return;
     auto* in = static_cast<const uint8_t*>(r.inData);
     auto* out = static_cast<uint8_t*>(r.outData);
     for (int y = 0; y < height; ++y) {

@@ -18,6 +18,7 @@ struct PluginGlobals {
     float zoom;               // preview scale, 1/16 .. 16
     uint8_t* undoBuffer;      // whichever of the two image buffers is not outData; null: no undo
     uint8_t* undoOwn;         // the block we allocated for undo
+    uint8_t* applied;         // our copy of the last applied image; null until the first Apply
 };
 
 extern PluginGlobals gPlugin;

@@ -24,5 +24,6 @@
 #define KX_CUR_HAND 302
 
 #define KX_STR_NO_TABLET 17010   /* shown when no pen tablet driver answers */
+#define KX_STR_NO_APPLY_MEMORY 17011   /* Apply could not allocate its copy of the image */
 
 #endif

@@ -177,4 +177,13 @@
 #define TX_NOTABLET_pt "Nenhuma mesa digitalizadora está disponível. Os filtros Kestrix são pintados com uma mesa digitalizadora; instale ou conecte o driver dela e inicie o filtro novamente."
 #define TX_NOTABLET_es "No hay ninguna tableta gráfica disponible. Los filtros Kestrix se pintan con una tableta gráfica; instale o conecte su controlador y vuelva a iniciar el filtro."
 
+/* 17011: Apply could not allocate its copy of the image; nothing was lost. */
+#define TX_NOAPPLY_en "There is not enough memory to apply the changes. Nothing was lost: your painting is still there, and Done keeps it.  To use Apply, select a smaller portion of the image and restart the filter."
+#define TX_NOAPPLY_de "Zum Anwenden der Änderungen ist nicht genügend Speicher vorhanden. Es ging nichts verloren: Ihre Bearbeitung ist noch da, und Fertig übernimmt sie.  Um Anwenden zu verwenden, wählen Sie einen kleineren Bildausschnitt und starten Sie den Filter erneut."
+#define TX_NOAPPLY_fr "Mémoire insuffisante pour appliquer les modifications. Rien n'est perdu : votre travail est toujours là, et Terminé le conserve.  Pour utiliser Appliquer, sélectionnez une plus petite partie de l'image et relancez le filtre."
+#define TX_NOAPPLY_it "Memoria insufficiente per applicare le modifiche. Non è andato perso nulla: il lavoro è ancora presente e Fine lo conserva.  Per usare Applica, selezionare una parte più piccola dell'immagine e riavviare il filtro."
+#define TX_NOAPPLY_ja "変更を適用するためのメモリが足りません。何も失われていません。描画はそのまま残っており、完了で保持されます。適用を使用するには、画像のより小さな範囲を選択してフィルタを再起動してください。"
+#define TX_NOAPPLY_pt "Não há memória suficiente para aplicar as alterações. Nada foi perdido: sua pintura continua lá, e Concluir a mantém.  Para usar Aplicar, selecione uma parte menor da imagem e reinicie o filtro."
+#define TX_NOAPPLY_es "No hay memoria suficiente para aplicar los cambios. No se ha perdido nada: su trabajo sigue ahí, y Listo lo conserva.  Para usar Aplicar, seleccione una parte más pequeña de la imagen y vuelva a iniciar el filtro."
+
 #endif

@@ -37,6 +37,20 @@ TEST(SampleLog, RoundTripsSamplesParamsAndDevice) {
     std::remove(path.c_str());
 }
 
+TEST(SampleLog, SessionEventsKeepTheirPlaceBetweenTheSamples) {
+    std::string path = tempFile("# device 1023 -1\n# snapshot\n" + formatSample(TabletSample{1, 2, 3, 4, 5, 0}) +
+                                "# apply\n# swap\r\n# revert\n# applyish\n# swap twice\n");
+    std::vector<SampleLogEntry> e;
+    ASSERT_TRUE(readSampleLog(path.c_str(), e));
+    ASSERT_EQ(e.size(), 6u) << "lines that only look like events are notes";
+    EXPECT_EQ(e[1].kind, SampleLogEntry::snapshot);
+    EXPECT_EQ(e[2].kind, SampleLogEntry::sample);
+    EXPECT_EQ(e[3].kind, SampleLogEntry::apply);
+    EXPECT_EQ(e[4].kind, SampleLogEntry::swap);
+    EXPECT_EQ(e[5].kind, SampleLogEntry::revert);
+    std::remove(path.c_str());
+}
+
 TEST(SampleLog, MalformedLinesAreRejected) {
     for (const char* bad : {"1 2 3\n", "1 2 3 4 5 6 7\n", "# params 1\n", "# params zz\n", "# device x\n"}) {
         std::string path = tempFile(bad);

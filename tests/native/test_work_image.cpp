@@ -19,6 +19,7 @@ protected:
     void TearDown() override {
         if (gPlugin.undoOwn) freeFixed(gPlugin.undoOwn);
         gPlugin.undoOwn = gPlugin.undoBuffer = nullptr;
+        releaseApplied();
     }
     void open(int w, int h, int16_t mode, int16_t planes, bool mask = false) {
         host.setUp(w, h, mode, planes, mask);
@@ -41,6 +42,19 @@ protected:
     uint8_t shown(int x, int y, int c) {
         auto* out = static_cast<uint8_t*>(host.record.outData);
         return out[y * host.record.outRowBytes + x * host.planes + c];
+    }
+    // The unpainted image the effects read: the applied one after an Apply.
+    uint8_t source(int x, int y, int c) {
+        const SourcePlanes s = sourcePlanes(host.record);
+        return s.data[y * s.rowBytes + x * s.stride + c];
+    }
+    // The host's source buffer still holds the document, byte for byte.
+    bool hostSourceUntouched() {
+        for (int y = 0; y < host.height; ++y)
+            for (int x = 0; x < host.width; ++x)
+                for (int c = 0; c < host.planes; ++c)
+                    if (host.inAt(x, y, c) != host.documentAt(x, y, c)) return false;
+        return true;
     }
 };
 
@@ -93,6 +107,41 @@ TEST_F(WorkImage, NoMaskNoMaskRate) {
     EXPECT_EQ(host.record.maskRate, 5);
 }
 
+// Issue 18, item 8: a host that answers success without the buffers must not get a
+// success back from Start, though the dialog never painted anything.
+int sDropBuffer;            // which buffer the host below leaves out: 0 in, 1 out, 2 mask
+AdvanceStateProc sFullHost;  // the fake host's own advanceState
+
+TEST_F(WorkImage, SuccessWithoutBuffersBecomesAnError) {
+    for (sDropBuffer = 0; sDropBuffer < 3; ++sDropBuffer) {
+        SCOPED_TRACE(sDropBuffer);
+        resetFake(kSpotcleanModule);
+        host.setUp(4, 4, plugInModeRGBColor, 3, sDropBuffer == 2);
+        sFullHost = host.record.advanceState;
+        host.record.advanceState = [] {
+            const OSErr e = sFullHost();
+            FilterRecord& r = gHost->record;
+            (sDropBuffer == 0 ? r.inData : sDropBuffer == 1 ? r.outData : r.maskData) = nullptr;
+            return e;
+        };
+        gPlugin.record = &host.record;
+        EXPECT_FALSE(requestImage(host.record));
+        EXPECT_EQ(gPlugin.result, filterBadParameters);
+    }
+}
+
+TEST_F(WorkImage, OpeningWithoutAnImageAlwaysLeavesAnError) {
+    host.setUp(4, 4, plugInModeGrayScale, 1);
+    host.record.advanceState = [] { return OSErr(noErr); };  // success, no buffers
+    gPlugin.record = &host.record;
+    EXPECT_FALSE(openWorkSession());
+    EXPECT_EQ(gPlugin.result, filterBadParameters);
+    gPlugin.result = noErr;
+    gPlugin.record = nullptr;
+    EXPECT_FALSE(openWorkSession());
+    EXPECT_NE(gPlugin.result, noErr);
+}
+
 TEST_F(WorkImage, AnEarlierErrorStopsTheRequestBeforeTheHostIsCalled) {
     host.setUp(4, 4, plugInModeRGBColor, 3);
     gPlugin.result = -108;
@@ -112,11 +161,105 @@ TEST_F(WorkImage, OpeningCopiesTheSourceIntoTheJunkResult) {
 TEST_F(WorkImage, ApplyThenRevertReturnsToTheAppliedState) {
     open(4, 3, plugInModeGrayScale, 1);
     paint(9);
-    commitResult(host.record);
+    ASSERT_TRUE(applyWork());
     paint(200);
-    resetResult(host.record);
+    revertWork();
     EXPECT_TRUE(resultIs(9, 1));
-    EXPECT_EQ(host.inAt(3, 2, 0), 9);
+    EXPECT_EQ(source(3, 2, 0), 9) << "the effects read the applied image";
+}
+
+// Issue 18, item 6: Apply goes into a buffer of our own. A host that hands its own
+// image as inData keeps it, whatever the dialog did, when the user cancels.
+TEST_F(WorkImage, ApplyNeverWritesTheHostsSourceBuffer) {
+    open(5, 4, plugInModeRGBColor, 4, true);
+    const int before = gFake.liveBlocks;  // the undo block
+    paint(9);
+    ASSERT_TRUE(applyWork());
+    EXPECT_EQ(gFake.liveBlocks, before + 1) << "our copy, allocated at the first Apply";
+    paint(33);
+    ASSERT_TRUE(applyWork());
+    EXPECT_EQ(gFake.liveBlocks, before + 1) << "and only then";
+    paint(200);
+    revertWork();
+    EXPECT_TRUE(resultIs(33, 4));
+    EXPECT_TRUE(hostSourceUntouched());
+    closeWorkSession();  // Cancel
+    EXPECT_TRUE(hostSourceUntouched());
+    EXPECT_EQ(gPlugin.applied, nullptr);
+    EXPECT_EQ(gFake.liveBlocks, 0);
+    EXPECT_EQ(host.record.inData, host.in.data());
+}
+
+TEST_F(WorkImage, ApplyWithoutMemoryChangesNothing) {
+    open(4, 3, plugInModeCMYKColor, 5);
+    paint(70);
+    gFake.failAllocationNumber = gFake.allocations;  // the next allocation fails
+    EXPECT_FALSE(applyWork());
+    EXPECT_EQ(gPlugin.applied, nullptr);
+    EXPECT_TRUE(resultIs(70, 5)) << "the painting stays";
+    EXPECT_TRUE(hostSourceUntouched());
+    EXPECT_EQ(source(2, 1, 3), host.documentAt(2, 1, 3));
+    revertWork();  // Revert still returns to the image as opened
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(host.outAt(3, 2, c), host.documentAt(3, 2, c));
+    paint(71);
+    ASSERT_TRUE(applyWork()) << "a later Apply may find the memory";
+    EXPECT_EQ(source(0, 0, 0), 71);
+}
+
+// Part 3.3 and Part 1.4 after an Apply into our own buffer: Revert returns to the
+// applied image, Z still exchanges with the image from before the last stroke, and
+// Apply takes what is on screen, also when that is the undo block.
+TEST_F(WorkImage, RevertAndZAfterApplyBehaveAsBefore) {
+    open(4, 3, plugInModeGrayScale, 1);
+    snapshotUndo(host.record);
+    paint(40);  // first stroke
+    ASSERT_TRUE(applyWork());
+    snapshotUndo(host.record);
+    paint(50);  // second stroke
+    revertWork();
+    EXPECT_EQ(shown(1, 1, 0), 40);
+    swapUndo(host.record);  // Z: the image before the second stroke
+    EXPECT_EQ(shown(1, 1, 0), 40);
+    swapUndo(host.record);
+    snapshotUndo(host.record);
+    paint(60);              // third stroke
+    swapUndo(host.record);  // Z: before it, shown from the undo block
+    EXPECT_NE(host.record.outData, host.out.data());
+    ASSERT_TRUE(applyWork()) << "Apply commits what is on screen";
+    EXPECT_EQ(source(2, 2, 0), 40);
+    swapUndo(host.record);  // redo: the third stroke is back, not applied
+    EXPECT_EQ(shown(2, 2, 0), 60);
+    revertWork();
+    EXPECT_EQ(shown(2, 2, 0), 40);
+    EXPECT_TRUE(hostSourceUntouched());
+}
+
+// The end of every kept session: the host's own buffer holds what is on screen, the
+// effect's finalApply ran on it, result 0, nothing of ours left.
+TEST_F(WorkImage, KeepingTheImageHandsTheShownImageToTheHostAndRunsFinalApply) {
+    open(3, 2, plugInModeRGBColor, 4);
+    uint8_t* hostBuffer = host.out.data();
+    snapshotUndo(host.record);
+    paint(77);
+    ASSERT_TRUE(applyWork());
+    snapshotUndo(host.record);
+    paint(99);
+    swapUndo(host.record);  // Z: the applied 77s on screen, from the undo block
+    gPlugin.result = 1;
+    keepWork();
+    EXPECT_EQ(gPlugin.result, noErr);
+    EXPECT_EQ(host.record.outData, hostBuffer);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            for (int c = 0; c < 3; ++c) EXPECT_EQ(host.outAt(x, y, c), 77);
+            EXPECT_EQ(host.outAt(x, y, 3), host.documentAt(x, y, 3)) << "finalApply ran";
+        }
+    EXPECT_EQ(gPlugin.applied, nullptr);
+    EXPECT_EQ(gPlugin.undoBuffer, nullptr);
+    EXPECT_EQ(gFake.liveBlocks, 0);
+    closeWorkSession();  // the dialog's destruction after it: nothing more happens
+    EXPECT_EQ(host.record.outData, hostBuffer);
+    EXPECT_TRUE(hostSourceUntouched());
 }
 
 TEST_F(WorkImage, CopiesHonourASourceStrideWiderThanThePixel) {
@@ -135,8 +278,13 @@ TEST_F(WorkImage, CopiesHonourASourceStrideWiderThanThePixel) {
     resetResult(host.record);
     EXPECT_EQ(out, (std::vector<uint8_t>{10, 11, 12, 20, 21, 22}));
     out = {1, 2, 3, 4, 5, 6};
-    commitResult(host.record);
-    EXPECT_EQ(in, (std::vector<uint8_t>{1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0}));
+    ASSERT_TRUE(commitResult(host.record));
+    EXPECT_EQ(in, (std::vector<uint8_t>{10, 0, 11, 0, 12, 0, 20, 0, 21, 0, 22, 0}))
+        << "the host's source is never written";
+    out.assign(6, 0);
+    resetResult(host.record);
+    EXPECT_EQ(out, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(sourcePlanes(host.record).stride, 1) << "our copy is packed";
 }
 
 TEST_F(WorkImage, CopiesDoNothingWithoutRowsOrBuffers) {

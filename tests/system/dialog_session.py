@@ -134,11 +134,17 @@ def run_with_logs(run, script, timeout_ms=60000):
     return samples, dabs
 
 
-def replay(run, samples, effect, image=None):
-    """The native replay of a sample log onto the run's picture: (dab log, pixels)."""
+def replay(run, samples, effect, image=None, done=False, mask=None):
+    """The native replay of a sample log onto the run's picture: (dab log, pixels).
+    done: end as Done does (the image the host receives); mask: the selection."""
     import subprocess
     dabs, out = run.path('replay-dabs.txt'), run.path('replay.pam')
-    subprocess.run([REPLAY, '--effect', effect, '--samples', samples, '--image', image or run.image,
-                    '--dab-log', dabs, '--out', out], check=True, timeout=120)
+    args = [REPLAY, '--effect', effect, '--samples', samples, '--image', image or run.image,
+            '--dab-log', dabs, '--out', out]
+    if mask:
+        args += ['--mask', mask]
+    if done:
+        args.append('--done')
+    subprocess.run(args, check=True, timeout=120)
     with open(dabs) as f:
         return f.read(), harness.read_pam(out)[4]

@@ -164,6 +164,37 @@ class Selectors(unittest.TestCase):
         _, _, _, _, data = harness.read_pam(self.path("out.pam"))
         self.assertEqual(data, pattern(7, 5, 3))
 
+    # Issue 18, item 8: nothing was done, so Start must not answer success.
+    def test_a_host_answering_advance_state_without_buffers_gets_an_error(self):
+        for module in MODULES:
+            with self.subTest(module=module):
+                report = self.run_module(module, "--advance-state-no-buffers", dialog=False)
+                self.assertEqual(report["advanceState.1.buffers"], "0")
+                self.assertNotIn("fault", report)
+                self.assertNotEqual(report["result.start"], "0")
+                self.assertEqual(report["image.filtered"], "0")
+                _, _, _, _, data = harness.read_pam(self.path("out.pam"))
+                self.assertEqual(data, pattern(7, 5, 3))
+
+    def test_a_window_class_that_cannot_be_registered_gives_an_error(self):
+        for module in MODULES:
+            for name in ("DlgWndClass", "ProxyWndClass"):
+                with self.subTest(module=module, window_class=name):
+                    report = self.run_module(module, "--hold-class", name, dialog=False)
+                    self.assertEqual(report["holdClass.registered"], "1")
+                    self.assertNotEqual(report["result.start"], "0")
+                    self.assertEqual(report["advanceState.calls"], "0", "no dialog, no image asked for")
+                    self.assertEqual(report["image.filtered"], "0")
+
+    def test_a_dialog_that_cannot_be_made_gives_an_error(self):
+        # The host names a window that no longer exists as the dialog's owner.
+        for module in MODULES:
+            with self.subTest(module=module):
+                report = self.run_module(module, "--invalid-owner", dialog=False)
+                self.assertNotIn("fault", report)
+                self.assertNotEqual(report["result.start"], "0")
+                self.assertEqual(report["image.filtered"], "0")
+
     def test_about_box_shows_the_modules_strings(self):
         report = self.run_module("spotclean", "--selectors", "about", out=False, dialog=False)
         self.assertEqual(report["result.about"], "0")

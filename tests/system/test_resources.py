@@ -42,7 +42,7 @@ MODULES = {
                   3: (301, 230, 20, 12), 1001: (336, 195, 39, 10), 5: (391, 199, 34, 14)},
         'radio_groups': [(1002, 1003, 1004), (1007, 1008, 1009)],
         'trackbars': (1006, 1005), 'edits': (12, 3),
-        'strings': list(range(10000, 10016)) + [16000, 16001, 17007, 17010],
+        'strings': list(range(10000, 10016)) + [16000, 16001, 17007, 17010, 17011],
         'ini_keys': [10001, 10002, 10003] + list(range(10008, 10014)),
         'english': {
             10000: 'Please enter an integer between %d and %d.', 10001: 'Spotclean',
@@ -61,7 +61,7 @@ MODULES = {
         'rects': {6: (391, 199, 34, 14)},
         'radio_groups': [(1002, 1003)],
         'trackbars': (1006, 1005, 1007), 'edits': (12, 3, 5),
-        'strings': [10000, 10001, 10004, 10005, 10006, 10007, 16000, 16001, 17007, 17010],
+        'strings': [10000, 10001, 10004, 10005, 10006, 10007, 16000, 16001, 17007, 17010, 17011],
         'ini_keys': [],
         'english': {10000: 'Please enter an integer between %d and %d.', 10001: 'Dustclean',
                     10006: 'Reset', 10007: 'Cancel', 16001: 'About Kestrix Dustclean'},
@@ -195,11 +195,12 @@ class ModuleResourcesBase:
                 self.assertLessEqual(len(s[16001]), 60)
                 self.assertIn(self.layout['title'], s[16000])
                 self.assertIn('Kestrix', s[17010])
+                self.assertLessEqual(len(s[17011]), 1023)  # Apply's message buffer
                 for sid in self.layout['ini_keys']:
                     self.assertLessEqual(len(s[sid]), 40)
                     self.assertFalse(set(s[sid]) & set('[]=;'), 'INI key %r' % s[sid])
                 if lang != 0x0409:
-                    for sid in (10005, 17007, 17010):
+                    for sid in (10005, 17007, 17010, 17011):
                         self.assertNotEqual(s[sid], english[sid], 'string %d untranslated' % sid)
                 if lang in WESTERN:
                     for text in s.values():

@@ -72,6 +72,12 @@ void FilterSession::fillRecord() {
     r.wholeSize = r.imageSize;
     r.monitor.gamma = 2 * kOne + kOne / 5;  // 2.2
     platform_.hwnd = reinterpret_cast<intptr_t>(window_);
+    if (options_.invalidOwner) {
+        // A handle no window has: create one and destroy it at once.
+        HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        DestroyWindow(gone);
+        platform_.hwnd = reinterpret_cast<intptr_t>(gone);
+    }
     r.platformData = &platform_;
     r.displayPixels = options_.displayPixels ? hostDisplayPixels : nullptr;
     r.filterCase = options_.floating ? 3 : img.hasAlpha ? (mask_ ? 5 : 4) : (mask_ ? 2 : 1);
@@ -110,6 +116,14 @@ OSErr FilterSession::advanceState() {
     reportSet(k + "inputRate", r.inputRate);
     reportSet(k + "maskRate", r.maskRate);
     if (options_.haveAdvanceStateError) return options_.advanceStateError;
+    if (options_.advanceStateNoBuffers) {
+        // A host that says yes and hands out nothing.
+        commitOut();
+        for (Delivered* d : {&in_, &out_, &maskBuf_}) d->buffer.release();
+        record_.inData = record_.outData = record_.maskData = nullptr;
+        reportSet(k + "buffers", 0);
+        return noErr;
+    }
     OSErr e = deliver(n);
     if (e != noErr) reportSet(k + "result", e);
     return e;
@@ -171,6 +185,17 @@ OSErr FilterSession::deliver(int n) {
     return noErr;
 }
 
+// The source buffer handed out still holds the image as the host filled it: a plug-in
+// must only ever read it (Apply keeps its own copy).
+bool FilterSession::sourceUntouched() const {
+    const Delivered& d = in_;
+    if (!d.buffer.data() || rectEmpty(d.rect)) return true;
+    std::vector<uint8_t> fresh(size_t(d.rowBytes) * size_t(d.rect.bottom - d.rect.top));
+    if (fillFromImage(original_, d.rect, d.lo, d.hi, record_.inputPadding, fresh.data(), d.rowBytes) != FillResult::Ok)
+        return false;
+    return std::memcmp(fresh.data(), d.buffer.data(), fresh.size()) == 0;
+}
+
 int16_t FilterSession::call(PluginEntry entry, int selector) {
     int16_t result = 0;
     if (selector == filterSelectorAbout) {
@@ -210,6 +235,7 @@ void FilterSession::run(PluginEntry entry, const std::vector<int>& selectors) {
                 reportSet("after.start.outRect", rectText(record_.outRect));
                 reportSet("after.start.maskRect", rectText(record_.maskRect));
                 reportSet("outData.isHostBuffer", record_.outData && record_.outData == out_.buffer.data() ? 1 : 0);
+                reportSet("inData.untouched", sourceUntouched() ? 1 : 0);
                 filtered = true;
                 filterOk = result == noErr;
                 if (filterOk) commitOut();

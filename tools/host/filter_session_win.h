@@ -19,6 +19,8 @@ struct SessionOptions {
     bool advanceState = true;
     bool haveAdvanceStateError = false;
     int16_t advanceStateError = 0;
+    bool advanceStateNoBuffers = false;  // success, but no buffers handed out
+    bool invalidOwner = false;           // platformData.hwnd: a window that does not exist
     bool guardFront = false;
     Handle parameters = nullptr;  // handed to the plug-in; read back with parameters()
 };
@@ -45,6 +47,7 @@ private:
     void fillRecord();
     int16_t call(PluginEntry entry, int selector);
     bool rectsPending() const;
+    bool sourceUntouched() const;
 
     // A buffer handed to the plug-in and where it came from.
     struct Delivered {

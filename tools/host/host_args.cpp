@@ -82,6 +82,9 @@ bool parseHostArgs(const std::vector<std::string>& argv, HostArgs& a, std::strin
         else if (o == "--script-log") { if (!value(a.scriptLog)) return false; }
         else if (o == "--no-display-pixels") a.displayPixels = false;
         else if (o == "--no-advance-state") a.advanceState = false;
+        else if (o == "--advance-state-no-buffers") a.advanceStateNoBuffers = true;
+        else if (o == "--hold-class") { if (!value(a.holdClass)) return false; }
+        else if (o == "--invalid-owner") a.invalidOwner = true;
         else if (o == "--advance-state-error") {
             if (!value(v) || !toInt(v, a.advanceStateError) || a.advanceStateError < -32768 || a.advanceStateError > 32767) {
                 error = "--advance-state-error wants a 16-bit number";

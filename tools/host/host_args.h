@@ -17,6 +17,9 @@ struct HostArgs {
     bool advanceState = true;
     bool haveAdvanceStateError = false;
     int advanceStateError = 0;
+    bool advanceStateNoBuffers = false;  // answer advanceState with success and no buffers
+    std::string holdClass;               // a window class registered for the plug-in first
+    bool invalidOwner = false;           // platformData names a window that does not exist
     bool guardFront = false;
     int answerButton = 1;  // IDOK; IDYES 6, IDNO 7, IDCANCEL 2
     std::string answerName = "ok";

@@ -78,6 +78,8 @@ int runCommand(const HostArgs& a) {
     opt.advanceState = a.advanceState;
     opt.haveAdvanceStateError = a.haveAdvanceStateError;
     opt.advanceStateError = int16_t(a.advanceStateError);
+    opt.advanceStateNoBuffers = a.advanceStateNoBuffers;
+    opt.invalidOwner = a.invalidOwner;
     opt.guardFront = a.guardFront;
     if (a.haveFilterRect) {
         opt.haveFilterRect = true;
@@ -119,6 +121,15 @@ int runCommand(const HostArgs& a) {
     installMessageBoxAnswerer(a.answerButton, a.answerName.c_str());
     for (const char* counter : {"advanceState.calls", "displayPixels.calls", "colorServices.calls", "messagebox.count"})
         reportSet(counter, 0);
+    if (!a.holdClass.empty()) {
+        // The class the plug-in is about to register, taken first in its own name: its
+        // RegisterClassA then fails as it would after a crashed earlier run.
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = m.module;
+        wc.lpszClassName = a.holdClass.c_str();
+        reportSet("holdClass.registered", RegisterClassA(&wc) != 0 ? 1 : 0);
+    }
 
     Handle finalParams;
     Image result;
@@ -148,6 +159,7 @@ int runCommand(const HostArgs& a) {
     writeReport();
     setShownImage(nullptr, nullptr);
     DestroyWindow(window);
+    if (!a.holdClass.empty()) UnregisterClassA(a.holdClass.c_str(), m.module);
     return code;
 }
 

@@ -1,8 +1,14 @@
 // Replays a dialog session's sample log through the stroke step and an effect's dab
-// operations onto an image, as the dialog would have painted it.
+// operations onto an image, as the dialog would have painted it: with the session's
+// Apply, Revert, undo snapshots and Z where the log has them, through the same work-
+// session code as the dialog.
 //
 //   kx_replay --effect record|spotclean|dustclean --samples LOG --image IN.pam
-//             [--out OUT.pam] [--dab-log FILE]
+//             [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]
+//
+// --done ends the session as Done does (the same end-of-session code, the effect's
+// finalApply included), so that OUT is the image the host receives; without it OUT is
+// the result buffer as it stood after the last sample.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,9 +18,11 @@
 #include "filters/spotclean/spot_params.h"
 #include "framework/brush/sample_log.h"
 #include "framework/brush/stroke.h"
+#include "framework/dialog/editing_dialog.h"
 #include "framework/host/module.h"
 #include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
+#include "framework/host/undo.h"
 #include "framework/tablet/device.h"
 #include "tools/host/image_file.h"
 #include "tools/stroke_probe/record_effect.h"
@@ -30,7 +38,7 @@ void noRevert(void*) {}
 
 int usage(const char* why) {
     std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean "
-                         "--samples LOG --image IN.pam [--out OUT.pam] [--dab-log FILE]\n", why);
+                         "--samples LOG --image IN.pam [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]\n", why);
     return 1;
 }
 
@@ -39,12 +47,21 @@ int usage(const char* why) {
 const ModuleInfo& currentModule() { return *gModule; }
 
 int main(int argc, char** argv) {
-    std::string effect, samples, imagePath, outPath, dabLog;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string k = argv[i], v = argv[i + 1];
+    std::string effect, samples, imagePath, maskPath, outPath, dabLog;
+    bool done = false;
+    for (int i = 1; i < argc; i += 2) {
+        std::string k = argv[i];
+        if (k == "--done") {
+            done = true;
+            --i;
+            continue;
+        }
+        if (i + 1 >= argc) return usage((k + " needs a value").c_str());
+        std::string v = argv[i + 1];
         if (k == "--effect") effect = v;
         else if (k == "--samples") samples = v;
         else if (k == "--image") imagePath = v;
+        else if (k == "--mask") maskPath = v;
         else if (k == "--out") outPath = v;
         else if (k == "--dab-log") dabLog = v;
         else return usage(("unknown option " + k).c_str());
@@ -58,6 +75,12 @@ int main(int argc, char** argv) {
     Image image;
     std::string error;
     if (!readImage(imagePath, image, error)) return usage(error.c_str());
+    Image mask;
+    if (!maskPath.empty()) {
+        if (!readImage(maskPath, mask, error)) return usage(error.c_str());
+        if (mask.depth != 1 || mask.width != image.width || mask.height != image.height)
+            return usage("the mask must be one plane of the image's size");
+    }
     std::vector<SampleLogEntry> entries;
     if (!readSampleLog(samples.c_str(), entries)) return usage("cannot read the sample log");
 
@@ -76,8 +99,15 @@ int main(int argc, char** argv) {
     record.inData = in.data();
     record.outData = out.data();
     record.inRowBytes = record.outRowBytes = image.width * image.depth;
+    if (!maskPath.empty()) {
+        record.haveMask = 1;
+        record.maskRect = record.filterRect;
+        record.maskData = mask.pixels.data();
+        record.maskRowBytes = image.width;
+    }
     gPlugin = PluginGlobals{};
     gPlugin.record = &record;
+    createUndo(record);  // as the dialog does right after the working copy
 
     const ModuleInfo& module = *gModule;
     module.hooks->setDefaults();
@@ -98,6 +128,14 @@ int main(int argc, char** argv) {
         } else if (e.kind == SampleLogEntry::device) {
             gDevice.pressureMax = int16_t(e.pressureMax);
             gDevice.wheelMax = int16_t(e.wheelMax);
+        } else if (e.kind == SampleLogEntry::apply) {
+            if (!applyWork()) return usage("no memory for the applied image");
+        } else if (e.kind == SampleLogEntry::revert) {
+            revertWork();
+        } else if (e.kind == SampleLogEntry::snapshot) {
+            snapshotUndo(record);
+        } else if (e.kind == SampleLogEntry::swap) {
+            swapUndo(record);
         } else {
             auto* s = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
             *s = e.s;
@@ -105,6 +143,11 @@ int main(int argc, char** argv) {
         }
     }
     resetStroke(state);
+    // The dialog's end: Done's end-of-session code, or just the host's buffer back.
+    if (done)
+        keepWork();
+    else
+        closeWorkSession();
     module.hooks->freeBuffers();
     if (log) std::fclose(log);
 

@@ -46,9 +46,10 @@ void step(const Dab& d, int direction, int span) {
 void restore(const Dab& d, int direction, int span) {
     log("restore", d, direction, span);
     const FilterRecord* r = gPlugin.record;
-    if (!r || !inside(*r, d.x, d.y) || !r->inData) return;
-    const int stride = r->inHiPlane - r->inLoPlane + 1;
-    const uint8_t* s = static_cast<const uint8_t*>(r->inData) + intptr_t(d.y) * r->inRowBytes + intptr_t(d.x) * stride;
+    if (!r || !inside(*r, d.x, d.y)) return;
+    const SourcePlanes source = sourcePlanes(*r);  // the applied image after an Apply
+    if (!source.data) return;
+    const uint8_t* s = source.data + intptr_t(d.y) * source.rowBytes + intptr_t(d.x) * source.stride;
     uint8_t* p = resultPixel(*r, d.x, d.y);
     for (int c = 0; c < processedChannels(*r); ++c) p[c] = s[c];
 }
