@@ -169,7 +169,9 @@ TEST(WarpDab, RightwardAndLeftwardMoveAnEdgeEquallyFar) {
             d.warpAt(60, 40);
             moved[side] = edgeAt(d.img, 40) - 60.0;
             EXPECT_NEAR(moved[side], shift.dx, 0.75) << "s " << s << " direction " << dir;
-            if (s / 2 <= 40) EXPECT_EQ(edgeAt(d.img, 40 - s / 2), 60.0) << "the block's top row stays";
+            if (s / 2 <= 40) {
+                EXPECT_EQ(edgeAt(d.img, 40 - s / 2), 60.0) << "the block's top row stays";
+            }
         }
         EXPECT_GT(moved[0], 0.0);
         EXPECT_NEAR(moved[0], -moved[1], 0.5) << "s " << s;
