@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "filters/gilder/gilder_core.h"
 #include "filters/texture_common/texture_walk.h"
 #include "filters/texturer/texturer_core.h"
 
@@ -83,6 +84,52 @@ void BM_StampSegment(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StampSegment);
+
+const GreyTexture& crinkle() {
+    static GreyTexture t = [] {
+        const std::vector<uint8_t> bytes = readFile(std::string(KX_SOURCE_DIR) + "/resources/gilder/textures/crinkle_4m.bmp");
+        DecodedBitmap b;
+        decodeBmpFile(bytes.data(), bytes.size(), b);
+        GreyTexture g;
+        prepareGreyTexture(b, 100, g);
+        return g;
+    }();
+    return t;
+}
+
+void BM_GildDab(benchmark::State& state) {
+    const int colours = int(state.range(1));
+    Image img(colours);
+    const GildColours c = gildColours(0, colours == 4, 255, 0);
+    const int size = int(state.range(0));
+    if (!crinkle().ready()) state.SkipWithError("texture not found");
+    for (auto _ : state) {
+        gildDab(img.view, crinkle(), c, 256, 256, size);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_GildDab)->ArgsProduct({{1, 25, 99}, {3, 4}})->ArgNames({"size", "colours"});
+
+struct GildContext {
+    const PaintView* view;
+    GildColours colours;
+};
+
+void gildAt(void* context, const Dab& d) {
+    const auto* c = static_cast<GildContext*>(context);
+    gildDab(*c->view, crinkle(), c->colours, d.x, d.y, d.size);
+}
+
+void BM_GildSegment(benchmark::State& state) {
+    Image img(3);
+    GildContext context{&img.view, gildColours(0, false, 255, 0)};
+    const Dab from{200, 200, 99, 0, 700, 0}, to{300, 230, 99, 0, 700, 0};
+    for (auto _ : state) {
+        walkSteppedSegment(from, to, kSide, kSide, gildAt, &context);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_GildSegment);
 
 void BM_PrepareBigBricks(benchmark::State& state) {
     const DecodedBitmap bricks = loadTexturer("big_bricks.bmp");
