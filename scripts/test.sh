@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds everything and runs every test: the native unit tests and
-# the system tests of the real modules under Wine, against the 64-bit build always and
+# Sets up the machine, builds everything and runs every test: the native unit tests
+# (plain, then under AddressSanitizer and UndefinedBehaviorSanitizer), each fuzzer for a
+# bounded time, and the system tests of the real modules under Wine, against the 64-bit build always and
 # against the 32-bit build where this machine runs 32-bit Wine (a plain line says when
 # it does not). Prints how long each part took and ends with one summary line.
 set -uo pipefail
@@ -22,17 +23,38 @@ took build "$t"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
+# One ctest run: counts its summary line.
+native() {
+    local preset=$1 t rc line total bad
+    t=$(clock)
+    ctest --preset "$preset" 2>&1 | tee "$log"
+    rc=${PIPESTATUS[0]}
+    line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    if [ -z "$total" ]; then total=0; bad=1; fi
+    [ "$rc" -eq 0 ] || [ "$bad" -gt 0 ] || bad=1
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    took "$preset" "$t"
+    if [ "$preset" = sanitize ]; then
+        echo "sanitizers: the native tests under AddressSanitizer and UndefinedBehaviorSanitizer: $((total - bad)) passed, $bad failed"
+    fi
+}
+native native
+native sanitize
+
 t=$(clock)
-ctest --preset native 2>&1 | tee "$log"
+bash scripts/fuzz.sh "${KX_FUZZ_SECONDS:-20}" 2>&1 | tee "$log"
 rc=${PIPESTATUS[0]}
-line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
-bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
-if [ -z "$total" ]; then total=0; bad=1; fi
-[ "$rc" -eq 0 ] || [ "$bad" -gt 0 ] || bad=1
-passed=$((passed + total - bad))
-failed=$((failed + bad))
-took native "$t"
+line=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
+p=$(sed -E 's/^fuzz: ([0-9]+) passed.*/\1/' <<<"$line")
+f=$(sed -E 's/^fuzz: [0-9]+ passed, ([0-9]+) failed.*/\1/' <<<"$line")
+if [ -z "$p" ]; then p=0; f=1; fi
+[ "$rc" -eq 0 ] || [ "$f" -gt 0 ] || f=1
+passed=$((passed + p))
+failed=$((failed + f))
+took fuzz "$t"
 
 # One system run: counts its summary line, or relays its skip line.
 system() {

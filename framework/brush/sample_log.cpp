@@ -1,6 +1,7 @@
 #include "framework/brush/sample_log.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -11,15 +12,40 @@ std::string formatSample(const TabletSample& s) {
     return line;
 }
 
+namespace {
+
+// The next whitespace-separated decimal integer, within [lo, hi]; false for anything
+// else (a log that does not fit the sample's fields is refused, never wrapped).
+bool number(const char*& p, long long lo, long long hi, long long& out) {
+    while (*p == ' ' || *p == '\t') ++p;
+    const char* start = p;
+    if (*p == '-' || *p == '+') ++p;
+    if (!std::isdigit(uint8_t(*p))) return false;
+    long long v = 0;
+    while (std::isdigit(uint8_t(*p))) {
+        v = v * 10 + (*p++ - '0');
+        if (v > 100000000) return false;
+    }
+    out = *start == '-' ? -v : v;
+    return out >= lo && out <= hi;
+}
+
+bool lineEnd(const char* p) {
+    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
+    return *p == '\0';
+}
+
+}  // namespace
+
 bool parseSample(const char* line, TabletSample& s) {
-    int x, y, size, amount;
-    unsigned pressure, inverted;
-    char extra;
-    if (std::sscanf(line, "%d %d %d %d %u %u %c", &x, &y, &size, &amount, &pressure, &inverted,
-                    &extra) != 6)
-        return false;
-    s = TabletSample{int16_t(x), int16_t(y), int16_t(size), int16_t(amount), uint16_t(pressure),
-                     uint8_t(inverted)};
+    long long v[6];
+    const long long lo[6] = {INT16_MIN, INT16_MIN, INT16_MIN, INT16_MIN, 0, 0};
+    const long long hi[6] = {INT16_MAX, INT16_MAX, INT16_MAX, INT16_MAX, UINT16_MAX, UINT8_MAX};
+    const char* p = line;
+    for (int i = 0; i < 6; ++i)
+        if (!number(p, lo[i], hi[i], v[i])) return false;
+    if (!lineEnd(p)) return false;
+    s = TabletSample{int16_t(v[0]), int16_t(v[1]), int16_t(v[2]), int16_t(v[3]), uint16_t(v[4]), uint8_t(v[5])};
     return true;
 }
 
@@ -60,35 +86,55 @@ bool isEvent(const char* line, const char* name) {
 
 }  // namespace
 
-bool readSampleLog(const char* path, std::vector<SampleLogEntry>& entries) {
-    std::FILE* f = std::fopen(path, "r");
-    if (!f) return false;
-    char line[1024];
-    bool ok = true;
-    while (ok && std::fgets(line, sizeof line, f)) {
+bool parseSampleLog(const std::string& text, std::vector<SampleLogEntry>& entries) {
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (line.find('\0') != std::string::npos) return false;
         SampleLogEntry e{};
-        if (std::strncmp(line, "# params ", 9) == 0) {
+        bool ok;
+        if (line.compare(0, 9, "# params ") == 0) {
             e.kind = SampleLogEntry::params;
-            ok = parseHex(line + 9, e.bytes);
-        } else if (std::strncmp(line, "# device ", 9) == 0) {
+            ok = parseHex(line.c_str() + 9, e.bytes);
+        } else if (line.compare(0, 9, "# device ") == 0) {
             e.kind = SampleLogEntry::device;
-            ok = std::sscanf(line + 9, "%d %d", &e.pressureMax, &e.wheelMax) == 2;
-        } else if (isEvent(line, "apply")) {
+            const char* p = line.c_str() + 9;
+            long long pressureMax = 0, wheelMax = 0;
+            ok = number(p, INT32_MIN, INT32_MAX, pressureMax) && number(p, INT32_MIN, INT32_MAX, wheelMax) &&
+                 lineEnd(p);
+            e.pressureMax = int(pressureMax);
+            e.wheelMax = int(wheelMax);
+        } else if (isEvent(line.c_str(), "apply")) {
             e.kind = SampleLogEntry::apply;
-        } else if (isEvent(line, "revert")) {
+        } else if (isEvent(line.c_str(), "revert")) {
             e.kind = SampleLogEntry::revert;
-        } else if (isEvent(line, "snapshot")) {
+        } else if (isEvent(line.c_str(), "snapshot")) {
             e.kind = SampleLogEntry::snapshot;
-        } else if (isEvent(line, "swap")) {
+        } else if (isEvent(line.c_str(), "swap")) {
             e.kind = SampleLogEntry::swap;
-        } else if (line[0] == '#' || line[0] == '\n' || line[0] == '\r') {
+        } else if (line.empty() || line[0] == '#' || line[0] == '\r') {
             continue;
         } else {
             e.kind = SampleLogEntry::sample;
-            ok = parseSample(line, e.s);
+            ok = parseSample(line.c_str(), e.s);
         }
-        if (ok) entries.push_back(e);
+        if (!ok) return false;
+        entries.push_back(e);
     }
+    return true;
+}
+
+bool readSampleLog(const char* path, std::vector<SampleLogEntry>& entries) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    std::string text;
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
+    const bool readAll = !std::ferror(f);
     std::fclose(f);
-    return ok;
+    return readAll && parseSampleLog(text, entries);
 }

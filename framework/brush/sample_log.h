@@ -22,5 +22,7 @@ struct SampleLogEntry {
     std::vector<uint8_t> bytes;    // kind params
     int pressureMax, wheelMax;     // kind device
 };
+// The whole text of a log; false when a line is malformed or a value does not fit.
+bool parseSampleLog(const std::string& text, std::vector<SampleLogEntry>& entries);
 // Reads a whole file; false when it cannot be read or a line is malformed.
 bool readSampleLog(const char* path, std::vector<SampleLogEntry>& entries);

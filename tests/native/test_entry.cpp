@@ -64,7 +64,7 @@ TEST_F(Entry, FullInvocationRunsTheDialogAndHandsBackTheImage) {
 
 TEST_F(Entry, ParametersCreateATaggedHandleWithTheDefaults) {
     EXPECT_EQ(call(filterSelectorParameters), noErr);
-    ASSERT_NE(host.record.parameters, nullptr);
+    ASSERT_NE(Handle(host.record.parameters), nullptr);
     EXPECT_EQ(host.record.parameters->tag, fourCC("FOTO"));
     SpotParams p = handleParams();
     EXPECT_EQ(p.brushSize, 25);
@@ -105,7 +105,7 @@ TEST_F(Entry, ParamsFromAHandleAreKeptInRange) {
 TEST_F(Entry, HandleAllocationFailureGoesOnWithoutOne) {
     gFake.failHandles = true;
     EXPECT_EQ(call(filterSelectorParameters), noErr);
-    EXPECT_EQ(host.record.parameters, nullptr);
+    EXPECT_EQ(Handle(host.record.parameters), nullptr);
     EXPECT_EQ(gSpotParams.brushSize, 25);
     EXPECT_EQ(call(filterSelectorStart), noErr);
 }
@@ -179,7 +179,7 @@ TEST_F(Entry, AdvanceStateErrorIsStartsResultAndNoBufferIsTouched) {
     EXPECT_EQ(call(filterSelectorStart), -50);
     EXPECT_EQ(host.advanceCalls, 1);
     EXPECT_TRUE(host.out.empty());
-    EXPECT_EQ(host.record.outData, nullptr);
+    EXPECT_EQ(static_cast<void*>(host.record.outData), nullptr);
     EXPECT_EQ(gFake.liveBlocks, 0) << "no undo buffer was made";
 }
 
@@ -261,6 +261,7 @@ TEST_F(Entry, PrepareCountsCoarseOrFailedTiltAsNone) {
     gFake.tablet.orientation[0].axResolution = 0x0000FFFF;  // below 1.0
     call(filterSelectorPrepare);
     EXPECT_EQ(gFake.ini["vorla.ini"]["Parameters"]["NoTilt"], "1");
+    call(filterSelectorFinish);
 
     resetFake(kSpotcleanModule);
     gFake.tablet.present = true;

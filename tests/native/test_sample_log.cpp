@@ -62,4 +62,32 @@ TEST(SampleLog, MalformedLinesAreRejected) {
     EXPECT_FALSE(readSampleLog("/nonexistent/samples.txt", e));
 }
 
+// A value that does not fit its field is refused rather than wrapped: a log whose x of
+// 70000 became 4464 would paint somewhere the session never did.
+TEST(SampleLog, ValuesOutsideTheirFieldsAreRefused) {
+    TabletSample s{};
+    EXPECT_TRUE(parseSample("-32768 32767 1 0 65535 255", s));
+    EXPECT_EQ(s.x, -32768);
+    EXPECT_EQ(s.inverted, 255);
+    for (const char* bad : {"70000 0 1 0 0 0", "0 -32769 1 0 0 0", "0 0 1 0 65536 0", "0 0 1 0 -1 0",
+                            "0 0 1 0 0 256", "0 0 1 0 0 1x", "0 0 99999999999999999999 0 0 0", "0 0 +-1 0 0 0"})
+        EXPECT_FALSE(parseSample(bad, s)) << bad;
+    std::vector<SampleLogEntry> e;
+    EXPECT_FALSE(parseSampleLog("# device 99999999999 0\n", e));
+    EXPECT_FALSE(parseSampleLog(std::string("1 2 3 4 5 6\n\0\n", 14), e));
+}
+
+// A large parameter record (thousands of hex digits) is one line, however long.
+TEST(SampleLog, LongParamsLinesStayWhole) {
+    std::vector<uint8_t> params(1620);
+    for (size_t i = 0; i < params.size(); ++i) params[i] = uint8_t(i * 7);
+    std::string path = tempFile(formatParams(params.data(), uint32_t(params.size())) + "5 6 7 8 9 0\n");
+    std::vector<SampleLogEntry> e;
+    ASSERT_TRUE(readSampleLog(path.c_str(), e));
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].bytes, params);
+    EXPECT_EQ(e[1].s.x, 5);
+    std::remove(path.c_str());
+}
+
 }  // namespace

@@ -329,7 +329,7 @@ TEST_F(WorkImage, ZBeforeAnyStrokeShowsTheSameImage) {
     open(4, 3, plugInModeRGBColor, 3);
     uint8_t* hostBuffer = host.out.data();
     swapUndo(host.record);
-    EXPECT_NE(host.record.outData, hostBuffer);
+    EXPECT_NE(static_cast<void*>(host.record.outData), hostBuffer);
     for (int c = 0; c < 3; ++c) EXPECT_EQ(shown(3, 2, c), host.documentAt(3, 2, c));
 }
 
@@ -343,7 +343,7 @@ TEST_F(WorkImage, OddNumberOfExchangesHandsTheShownImageToTheHostBuffer) {
     swapUndo(host.record);      // Z: before again
     EXPECT_EQ(shown(1, 1, 0), host.documentAt(1, 1, 0));
     releaseUndo(host.record);
-    EXPECT_EQ(host.record.outData, hostBuffer);
+    EXPECT_EQ(static_cast<void*>(host.record.outData), hostBuffer);
     EXPECT_EQ(host.outAt(1, 1, 0), host.documentAt(1, 1, 0));
     EXPECT_EQ(gPlugin.undoBuffer, nullptr);
     EXPECT_EQ(gFake.liveBlocks, 0);
@@ -356,7 +356,7 @@ TEST_F(WorkImage, EvenNumberOfExchangesKeepsTheStroke) {
     swapUndo(host.record);
     swapUndo(host.record);
     releaseUndo(host.record);
-    EXPECT_EQ(host.record.outData, host.out.data());
+    EXPECT_EQ(static_cast<void*>(host.record.outData), host.out.data());
     EXPECT_TRUE(resultIs(77, 3));
 }
 
@@ -389,7 +389,7 @@ TEST_F(WorkImage, NoMemoryForUndoSaysSoAndTheFilterWorksWithoutIt) {
     swapUndo(host.record);
     snapshotUndo(host.record);
     releaseUndo(host.record);
-    EXPECT_EQ(host.record.outData, before);
+    EXPECT_EQ(static_cast<void*>(host.record.outData), before);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "framework/host/module.h"
 #include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
+#include "framework/host/settings.h"
 #include "framework/host/undo.h"
 #include "framework/tablet/device.h"
 #include "tools/host/image_file.h"
@@ -124,7 +125,10 @@ int main(int argc, char** argv) {
     const SpanRule rule = module.evenSpans ? SpanRule::truncateBeforeDoubling : SpanRule::truncateAfterDoubling;
     for (const SampleLogEntry& e : entries) {
         if (e.kind == SampleLogEntry::params) {
-            if (e.bytes.size() == module.paramsSize) std::memcpy(module.params, e.bytes.data(), e.bytes.size());
+            if (e.bytes.size() == module.paramsSize) {
+                std::memcpy(module.params, e.bytes.data(), e.bytes.size());
+                clampParams(module);  // a log is a file like any other: its values may be anything
+            }
         } else if (e.kind == SampleLogEntry::device) {
             gDevice.pressureMax = int16_t(e.pressureMax);
             gDevice.wheelMax = int16_t(e.wheelMax);
