@@ -95,7 +95,7 @@ bool parseSampleLog(const std::string& text, std::vector<SampleLogEntry>& entrie
         at = end + 1;
         if (line.find('\0') != std::string::npos) return false;
         SampleLogEntry e{};
-        bool ok;
+        bool ok = true;
         if (line.compare(0, 9, "# params ") == 0) {
             e.kind = SampleLogEntry::params;
             ok = parseHex(line.c_str() + 9, e.bytes);

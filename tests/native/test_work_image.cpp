@@ -187,7 +187,7 @@ TEST_F(WorkImage, ApplyNeverWritesTheHostsSourceBuffer) {
     EXPECT_TRUE(hostSourceUntouched());
     EXPECT_EQ(gPlugin.applied, nullptr);
     EXPECT_EQ(gFake.liveBlocks, 0);
-    EXPECT_EQ(host.record.inData, host.in.data());
+    EXPECT_EQ(static_cast<void*>(host.record.inData), host.in.data());
 }
 
 TEST_F(WorkImage, ApplyWithoutMemoryChangesNothing) {
@@ -224,7 +224,7 @@ TEST_F(WorkImage, RevertAndZAfterApplyBehaveAsBefore) {
     snapshotUndo(host.record);
     paint(60);              // third stroke
     swapUndo(host.record);  // Z: before it, shown from the undo block
-    EXPECT_NE(host.record.outData, host.out.data());
+    EXPECT_NE(static_cast<void*>(host.record.outData), host.out.data());
     ASSERT_TRUE(applyWork()) << "Apply commits what is on screen";
     EXPECT_EQ(source(2, 2, 0), 40);
     swapUndo(host.record);  // redo: the third stroke is back, not applied
@@ -248,7 +248,7 @@ TEST_F(WorkImage, KeepingTheImageHandsTheShownImageToTheHostAndRunsFinalApply) {
     gPlugin.result = 1;
     keepWork();
     EXPECT_EQ(gPlugin.result, noErr);
-    EXPECT_EQ(host.record.outData, hostBuffer);
+    EXPECT_EQ(static_cast<void*>(host.record.outData), hostBuffer);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) {
             for (int c = 0; c < 3; ++c) EXPECT_EQ(host.outAt(x, y, c), 77);
@@ -258,7 +258,7 @@ TEST_F(WorkImage, KeepingTheImageHandsTheShownImageToTheHostAndRunsFinalApply) {
     EXPECT_EQ(gPlugin.undoBuffer, nullptr);
     EXPECT_EQ(gFake.liveBlocks, 0);
     closeWorkSession();  // the dialog's destruction after it: nothing more happens
-    EXPECT_EQ(host.record.outData, hostBuffer);
+    EXPECT_EQ(static_cast<void*>(host.record.outData), hostBuffer);
     EXPECT_TRUE(hostSourceUntouched());
 }
 
