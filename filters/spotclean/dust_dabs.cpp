@@ -78,6 +78,7 @@ void dustRestoreDab(const Dab& dab, int /*direction*/, int /*spanLength*/) {
     SpeckView v;
     if (!viewCurrentImage(v, false)) return;
     float strength = 1.0f;  // a tablet without a pressure axis restores fully
-    if (gDevice.pressureMax > 0) strength = float(dab.pressure) / float(gDevice.pressureMax);
+    if (const int32_t full = samplePressureMax(gDevice))
+        strength = float(dab.pressure) / float(full);
     restoreDisc(v, dab, std::clamp(strength, 0.0f, 1.0f));
 }

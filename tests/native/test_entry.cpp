@@ -434,6 +434,19 @@ TEST_F(Entry, PrepareReadsTheRangesOfATabletWithTilt) {
     EXPECT_EQ(gDevice.azimuthMax, 3600);
 }
 
+TEST_F(Entry, PrepareKeepsRangesPast16Bits) {
+    gFake.tablet.present = true;
+    gFake.tablet.pressure.axMax = 65535;
+    gFake.tablet.wheel.axMax = 100000;
+    gFake.tablet.orientation[0].axMax = 36000;
+    gFake.tablet.orientation[1].axMin = -90000;
+    call(filterSelectorPrepare);
+    EXPECT_EQ(gDevice.pressureMax, 65535);
+    EXPECT_EQ(gDevice.wheelMax, 100000);
+    EXPECT_EQ(gDevice.azimuthMax, 36000);
+    EXPECT_EQ(gDevice.altitudeMin, -90000);
+}
+
 TEST_F(Entry, PrepareCountsCoarseOrFailedTiltAsNone) {
     gFake.tablet.present = true;
     gFake.tablet.orientation[0].axResolution = 0x0000FFFF;  // below 1.0

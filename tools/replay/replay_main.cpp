@@ -96,8 +96,8 @@ int main(int argc, char** argv) {
         if (e.kind == SampleLogEntry::params) {
             if (e.bytes.size() == module.paramsSize) std::memcpy(module.params, e.bytes.data(), e.bytes.size());
         } else if (e.kind == SampleLogEntry::device) {
-            gDevice.pressureMax = int16_t(e.pressureMax);
-            gDevice.wheelMax = int16_t(e.wheelMax);
+            gDevice.pressureMax = e.pressureMax;
+            gDevice.wheelMax = e.wheelMax;
         } else {
             auto* s = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
             *s = e.s;
