@@ -8,6 +8,7 @@
 #include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
 #include "framework/host/undo.h"
+#include "framework/tablet/sample_queue.h"
 #include "framework/tablet/tablet_sample.h"
 #include "resources/common/art_ids.h"
 
@@ -89,10 +90,10 @@ void finishZoom(POINT release) {
 }
 
 void postEndOfStroke() {
-    auto* sample = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
-    if (!sample) return;  // the stroke then ends with the next lifted sample
-    sample->pressure = kEndOfStroke;
-    PostMessageA(GetParent(previewWindow()), kSampleMessage, 0, reinterpret_cast<LPARAM>(sample));
+    TabletSample notice{};
+    notice.pressure = kEndOfStroke;
+    // Not sent (no memory, a full queue): the stroke then ends with the next lifted sample.
+    queueSample(SampleQueue{GetParent(previewWindow()), postSampleMessage}, notice);
 }
 
 bool pointerOverPreview() {
@@ -140,6 +141,11 @@ LRESULT CALLBACK keyboardProc(int code, WPARAM key, LPARAM data) {
 }
 
 }  // namespace
+
+bool postSampleMessage(void* dialog, TabletSample* block) {
+    return PostMessageA(static_cast<HWND>(dialog), kSampleMessage, 0,
+                        reinterpret_cast<LPARAM>(block)) != 0;
+}
 
 int currentDragState() { return gTool.dragState; }
 

@@ -8,6 +8,7 @@
 #include "framework/host/module.h"
 #include "framework/tablet/cursor_rules.h"
 #include "framework/tablet/packet_filter.h"
+#include "framework/tablet/sample_queue.h"
 #include "tests/native/fake_platform.h"
 
 namespace {
@@ -251,6 +252,83 @@ TEST_F(Packets, DustcleanScalesOnlyItsSize) {
     ASSERT_EQ(sink.samples.size(), 1u);
     EXPECT_EQ(sink.samples[0].size, 10);
     EXPECT_EQ(sink.samples[0].amount, 0);
+}
+
+// Sample blocks and the dialog's queue: a block the queue refuses (a full message
+// queue) is freed by the sender, as nobody else ever sees it.
+struct Queue {
+    bool refuse = false;
+    int offered = 0;
+    std::vector<TabletSample*> taken;
+};
+bool toQueue(void* c, TabletSample* block) {
+    auto* q = static_cast<Queue*>(c);
+    ++q->offered;
+    if (q->refuse) return false;
+    q->taken.push_back(block);
+    return true;
+}
+bool viaQueue(void* c, const TabletSample& s) {
+    return queueSample(SampleQueue{c, toQueue}, s);
+}
+
+TEST(SampleQueueing, ARefusedBlockIsFreed) {
+    resetFake(kSpotcleanModule);
+    Queue q;
+    q.refuse = true;
+    TabletSample s{3, 4, 5, 6, 700, 0};
+    EXPECT_FALSE(queueSample(SampleQueue{&q, toQueue}, s));
+    EXPECT_EQ(q.offered, 1);
+    EXPECT_EQ(gFake.liveBlocks, 0);
+}
+
+TEST(SampleQueueing, AnAcceptedBlockIsTheReceiversToFree) {
+    resetFake(kSpotcleanModule);
+    Queue q;
+    TabletSample s{3, 4, 5, 6, 700, 1};
+    EXPECT_TRUE(queueSample(SampleQueue{&q, toQueue}, s));
+    ASSERT_EQ(q.taken.size(), 1u);
+    EXPECT_EQ(gFake.liveBlocks, 1);
+    EXPECT_EQ(q.taken[0]->x, 3);
+    EXPECT_EQ(q.taken[0]->pressure, 700);
+    EXPECT_EQ(q.taken[0]->inverted, 1);
+    freeFixed(q.taken[0]);
+}
+
+TEST(SampleQueueing, NoBlockNothingOffered) {
+    resetFake(kSpotcleanModule);
+    gFake.failAllocationNumber = 0;
+    Queue q;
+    EXPECT_FALSE(queueSample(SampleQueue{&q, toQueue}, TabletSample{}));
+    EXPECT_EQ(q.offered, 0);
+}
+
+TEST_F(Packets, AFullQueueLeaksNoSampleAndTheLeavingSampleIsTriedAgain) {
+    Queue q;
+    q.refuse = true;
+    auto send = [&](int cx, int cy, uint32_t pressure) {
+        Packet p{0, 1, 0, 0, pressure, 0, 0, 600, 0};
+        context.clientX = cx;
+        context.clientY = cy;
+        handlePacket(state, p, context, kSpotcleanModule, viaQueue, &q);
+    };
+    send(100, 100, 500);  // over the image, refused
+    EXPECT_EQ(q.offered, 1);
+    EXPECT_FALSE(state.insideView);
+    q.refuse = false;
+    send(101, 100, 500);
+    send(102, 100, 500);  // this one is taken
+    EXPECT_TRUE(state.insideView);
+    q.refuse = true;
+    send(100, 10, 500);  // leaving: refused, so tried again at the next packet outside
+    EXPECT_TRUE(state.insideView);
+    q.refuse = false;
+    send(100, 11, 500);
+    EXPECT_FALSE(state.insideView);
+    ASSERT_EQ(q.taken.size(), 2u);
+    EXPECT_EQ(q.taken[1]->pressure, 0);
+    EXPECT_EQ(gFake.liveBlocks, 2) << "only the two taken blocks are alive";
+    for (TabletSample* b : q.taken) freeFixed(b);
 }
 
 TEST(MulDiv, RoundsHalvesAwayFromZero) {
