@@ -105,11 +105,17 @@ void onSampleMessage(HWND dialog, TabletSample* sample) {
     if (!sample) return;
     const ModuleInfo& module = currentModule();
     if (gSampleLog) {
-        std::string params = formatParams(module.params, module.paramsSize);
-        if (params != gLoggedParams) std::fputs(params.c_str(), gSampleLog);
-        gLoggedParams = params;
-        std::fputs(formatSample(*sample).c_str(), gSampleLog);
-        std::fflush(gSampleLog);
+        // The log is a diagnostic: without memory for its line the sample still paints.
+        // (Nothing may throw from here into the dialog procedure and the system.)
+        try {
+            std::string params = formatParams(module.params, module.paramsSize);
+            if (params != gLoggedParams) std::fputs(params.c_str(), gSampleLog);
+            gLoggedParams = params;
+            std::fputs(formatSample(*sample).c_str(), gSampleLog);
+            std::fflush(gSampleLog);
+        } catch (...) {
+            gLoggedParams.clear();
+        }
     }
     StrokeSurface surface{};
     surface.context = dialog;

@@ -130,6 +130,22 @@ class Strokes(unittest.TestCase):
         self.assertEqual(run.value(base + 7, 'enabled'), '0', 'Revert disables itself')
         self.assertEqual(run.out_image()[4], pattern(W, H, 3), 'Revert restored the image')
 
+    def test_an_effect_out_of_memory_ends_the_dialog_not_the_host(self):
+        # The probe's cap dab throws std::bad_alloc, deep inside the dialog procedure.
+        run = DialogRun(self.env, 'strokeprobe', size=(W, H),
+                        environment={'KESTRIX_PROBE_THROW': 'cap'})
+        s = Script('wait-dialog', 'restore', 'tablet origin control 1012', 'tablet cursor 0')
+        for x, y, p, b in [(40, 40, 0, 0)] + [(40 + 8 * i, 40, 700, 1) for i in range(6)]:
+            s.add('tablet packet x=%d y=%d p=%d b=%d' % (x + self.left, y + self.top, p, b))
+        s.add('sleep 300')
+        run.run(s)
+        self.assertNotIn('fault', run.report)
+        self.assertEqual(run.report['result.start'], '-108')
+        self.assertEqual(run.report['image.filtered'], '0')
+        self.assertEqual(run.out_image()[4], pattern(W, H, 3), 'the host keeps its image')
+        # The dialog ended the ordinary way: its settings were saved after it.
+        self.assertIn('Spotclean', self.env.read_ini('Kestrix.ini'))
+
 
 if __name__ == '__main__':
     unittest.main()
