@@ -8,7 +8,7 @@ enum Tool : int32_t { kToolZoom = 0, kToolHand = 1, kToolBrush = 2 };
 
 struct PluginGlobals {
     uint8_t initialized;      // 1 from the first call of an invocation until clean-up
-    FilterRecord* record;     // host record of the current invocation; null for About
+    FilterRecord* record;     // host record of the current invocation; null between them
     int16_t result;           // result code of the current call, copied to *result
     int32_t currentTool;      // Tool: 0 zoom, 1 hand, 2 brush
     uint8_t parametersSeen;   // 1 once this invocation has loaded or created the params
