@@ -11,6 +11,7 @@
 void* allocFixed(size_t bytes) { return std::calloc(1, bytes ? bytes : 1); }
 void freeFixed(void* block) { std::free(block); }
 Handle newHostHandle(size_t) { return nullptr; }
+size_t systemHandleSize(Handle) { return 0; }
 MessageAnswer showMessage(intptr_t, const char*, const char*, MessageKind) { return MessageAnswer::cancel; }
 int loadModuleString(int, char* buffer, int size) {
     if (size > 0) buffer[0] = 0;

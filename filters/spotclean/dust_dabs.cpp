@@ -77,6 +77,7 @@ void dustStepDab(const Dab& dab, int direction, int spanLength) {
 
 void dustRestoreDab(const Dab& dab, int /*direction*/, int /*spanLength*/) {
     float strength = 1.0f;  // a tablet without a pressure axis restores fully
-    if (gDevice.pressureMax > 0) strength = float(dab.pressure) / float(gDevice.pressureMax);
+    if (const int32_t full = samplePressureMax(gDevice))
+        strength = float(dab.pressure) / float(full);
     restoreDisc(dab, std::clamp(strength, 0.0f, 1.0f));  // colour channels only
 }

@@ -12,5 +12,6 @@ void dustCapDab(const Dab& dab);
 // Processes the row (direction 0) or column (direction 2) through the centre over
 // spanLength + 1 pixels starting spanLength / 2 before it.
 void dustStepDab(const Dab& dab, int direction, int spanLength);
-// Source weight pressure / the tablet's maximum pressure; 1 without a pressure axis.
+// Source weight pressure / the samples' full-scale pressure (samplePressureMax); 1 without
+// a pressure axis.
 void dustRestoreDab(const Dab& dab, int direction, int spanLength);

@@ -9,7 +9,11 @@
 
 namespace {
 
-int signedPressure(const TabletSample& s) { return int16_t(s.pressure); }
+// The button release's notice is the one pressure that ends a stroke without a segment.
+// Every other value is a pressure, read unsigned: a sample of 32768 or more (a device
+// counting that high, a log from before samples were scaled) paints like any other.
+bool endOfStroke(const TabletSample& s) { return s.pressure == kEndOfStroke; }
+int pressureOf(const TabletSample& s) { return endOfStroke(s) ? 0 : int(s.pressure); }
 
 void release(TabletSample*& sample) {
     if (sample) freeFixed(sample);
@@ -136,8 +140,8 @@ void strokeStep(StrokeState& state, TabletSample* s, const EffectHooks& hooks, S
                 StrokeSurface& surface) {
     if (state.lastPressure <= 1) {
         release(state.previous);
-        if (signedPressure(*s) > 1) {
-            state.lastPressure = signedPressure(*s);
+        if (pressureOf(*s) > 1) {
+            state.lastPressure = pressureOf(*s);
             state.previous = s;
             if (!s->inverted && hooks.capDab) hooks.capDab(*s);
         } else {
@@ -148,7 +152,7 @@ void strokeStep(StrokeState& state, TabletSample* s, const EffectHooks& hooks, S
     }
 
     TabletSample& prev = *state.previous;
-    if (signedPressure(*s) < 0) {  // the end-of-stroke notice of a button release
+    if (endOfStroke(*s)) {
         state.lastPressure = 0;
         release(state.previous);
         freeFixed(s);
@@ -186,7 +190,7 @@ void strokeStep(StrokeState& state, TabletSample* s, const EffectHooks& hooks, S
 
     release(state.previous);
     state.previous = s;
-    state.lastPressure = signedPressure(*s);
+    state.lastPressure = pressureOf(*s);
     gPlugin.modified = 1;
     if (!gPlugin.unappliedStroke) {
         gPlugin.unappliedStroke = 1;

@@ -16,6 +16,7 @@
 #include "framework/host/platform.h"
 #include "framework/tablet/device.h"
 #include "framework/tablet/packet_filter.h"
+#include "framework/tablet/sample_queue.h"
 #include "framework/tablet/wintab_api.h"
 #include "resources/common/art_ids.h"
 
@@ -28,17 +29,9 @@ StrokeState gStroke{nullptr, 0, 0, true};
 std::FILE* gSampleLog;       // diagnostic record of samples, when asked for
 std::string gLoggedParams;   // the parameters line last written to it
 
-struct SinkContext {
-    HWND dialog;
-};
-
-bool postSample(void* context, const TabletSample& sample) {
-    auto* block = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
-    if (!block) return false;
-    *block = sample;
-    PostMessageA(static_cast<SinkContext*>(context)->dialog, kSampleMessage, 0,
-                 reinterpret_cast<LPARAM>(block));
-    return true;
+// The packet filter's sink: each sample in a block of its own, to the dialog's queue.
+bool postSample(void* queue, const TabletSample& sample) {
+    return queueSample(*static_cast<const SampleQueue*>(queue), sample);
 }
 
 void handle(HWND dialog, Packet& packet, int32_t cursorClass) {
@@ -54,8 +47,8 @@ void handle(HWND dialog, Packet& packet, int32_t cursorClass) {
     context.geometry = previewGeometry();
     context.cursorClass = cursorClass;
     context.ranges = gDevice;
-    SinkContext sink{dialog};
-    handlePacket(gPackets, packet, context, currentModule(), postSample, &sink);
+    SampleQueue queue{dialog, postSampleMessage};
+    handlePacket(gPackets, packet, context, currentModule(), postSample, &queue);
 }
 
 void invalidate(void*, const Box& b) {
@@ -118,11 +111,17 @@ void onSampleMessage(HWND dialog, TabletSample* sample) {
     if (!sample) return;
     const ModuleInfo& module = currentModule();
     if (gSampleLog) {
-        std::string params = formatParams(module.params, module.paramsSize);
-        if (params != gLoggedParams) std::fputs(params.c_str(), gSampleLog);
-        gLoggedParams = params;
-        std::fputs(formatSample(*sample).c_str(), gSampleLog);
-        std::fflush(gSampleLog);
+        // The log is a diagnostic: without memory for its line the sample still paints.
+        // (Nothing may throw from here into the dialog procedure and the system.)
+        try {
+            std::string params = formatParams(module.params, module.paramsSize);
+            if (params != gLoggedParams) std::fputs(params.c_str(), gSampleLog);
+            gLoggedParams = params;
+            std::fputs(formatSample(*sample).c_str(), gSampleLog);
+            std::fflush(gSampleLog);
+        } catch (...) {
+            gLoggedParams.clear();
+        }
     }
     StrokeSurface surface{};
     surface.context = dialog;

@@ -1,6 +1,7 @@
 #include "framework/dialog/controls_logic.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,10 +42,54 @@ NumberCheck checkNumber(const char* text, int minimum, int maximum) {
     return {true, int(v)};
 }
 
-bool parseWindowBox(const char* text, ScreenBox& box) {
-    ScreenBox b;
-    if (std::sscanf(text, "%d,%d,%d,%d", &b.left, &b.top, &b.right, &b.bottom) != 4) return false;
-    box = b;
+namespace {
+
+long long clampTo(long long v, long long lo, long long hi) { return v < lo ? lo : v > hi ? hi : v; }
+
+// The range a saved coordinate may take: the screen's, widened by the screen's own extent
+// on either side. A window partly off-screen keeps its place and size until it is moved
+// back; anything further out is pulled in. All later sums and differences of two such
+// coordinates stay far from the ends of int.
+struct Span {
+    long long lo, hi;
+};
+Span widened(int lo, int hi) {
+    const long long extent = clampTo((long long)hi - lo, 0, 1 << 24);
+    return {clampTo(lo - extent, INT32_MIN / 4, INT32_MAX / 4), clampTo((long long)hi + extent, INT32_MIN / 4, INT32_MAX / 4)};
+}
+
+// One decimal number as "%d" reads it (leading blanks, a sign), but whole: digits past
+// the range of int saturate instead of overflowing.
+bool readNumber(const char*& p, long long& value) {
+    char* end = nullptr;
+    const long long v = std::strtoll(p, &end, 10);
+    if (end == p) return false;
+    p = end;
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+bool parseWindowBox(const char* text, const ScreenBox& screen, ScreenBox& box) {
+    long long v[4];
+    const char* p = text;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0 && *p++ != ',') return false;
+        if (!readNumber(p, v[i])) return false;
+    }
+    const Span x = widened(screen.left, screen.right), y = widened(screen.top, screen.bottom);
+    box = ScreenBox{int(clampTo(v[0], x.lo, x.hi)), int(clampTo(v[1], y.lo, y.hi)),
+                    int(clampTo(v[2], x.lo, x.hi)), int(clampTo(v[3], y.lo, y.hi))};
+    return true;
+}
+
+bool restoredPlacement(const char* text, const ScreenBox& initial, const ScreenBox& screen,
+                       ScreenBox& box) {
+    ScreenBox saved;
+    if (!parseWindowBox(text, screen, saved)) return false;
+    // Never smaller than the template, whatever the file says, and never off-screen.
+    box = keepOnScreen(atLeastSizeOf(saved, initial), screen);
     return true;
 }
 

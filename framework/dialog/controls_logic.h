@@ -16,8 +16,16 @@ NumberCheck checkNumber(const char* text, int minimum, int maximum);
 struct ScreenBox {
     int left, top, right, bottom;
 };
-// "%d,%d,%d,%d" -> box; false unless all four numbers are there.
-bool parseWindowBox(const char* text, ScreenBox& box);
+// "%d,%d,%d,%d" -> box; false unless all four numbers are there. The settings file is
+// anyone's to edit: each number is clamped, before any arithmetic, to the virtual screen
+// widened by its own width (height) on both sides, so no later sum or difference can
+// overflow, while a window saved partly off-screen keeps its size.
+bool parseWindowBox(const char* text, const ScreenBox& screen, ScreenBox& box);
+// The "Window" value as the dialog takes it: parsed and clamped as above, grown to at
+// least the size of `initial` (the template's window), then kept on `screen`. False,
+// leaving `box` alone, unless the text holds four numbers.
+bool restoredPlacement(const char* text, const ScreenBox& initial, const ScreenBox& screen,
+                       ScreenBox& box);
 // The box grown (right and bottom edges) to at least the size of `minimum`.
 ScreenBox atLeastSizeOf(ScreenBox box, const ScreenBox& minimum);
 // Moves (never resizes) the box onto the screen: right/bottom edges first, then

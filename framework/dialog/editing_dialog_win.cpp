@@ -312,7 +312,7 @@ BOOL onCommand(int id, int notification) {
     return FALSE;
 }
 
-INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+INT_PTR handleDialogMessage(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_INITDIALOG:
             return initDialog(dialog);
@@ -369,6 +369,19 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
             return TRUE;
         default:
             return FALSE;
+    }
+}
+
+INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+    // No C++ exception may unwind into the system's message dispatch: that ends the
+    // host. Whatever threw (std::bad_alloc in the stroke or an effect), the dialog ends
+    // with memFullErr and the host keeps its image.
+    try {
+        return handleDialogMessage(dialog, message, w, l);
+    } catch (...) {
+        gPlugin.result = memFullErr;
+        EndDialog(dialog, 0);
+        return TRUE;
     }
 }
 

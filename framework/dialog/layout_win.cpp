@@ -100,12 +100,9 @@ void loadPlacement(HWND dialog, const ModuleInfo& module, const RECT& initial) {
                   int(initial.right), int(initial.bottom));
     profileGetString(keys.section, keys.window, fallback, text, sizeof text, file);
     ScreenBox box;
-    if (parseWindowBox(text, box)) {
-        // Never smaller than the template, whatever the file says, and never off-screen.
-        ScreenBox minimum{initial.left, initial.top, initial.right, initial.bottom};
-        box = keepOnScreen(atLeastSizeOf(box, minimum), virtualScreen());
+    const ScreenBox minimum{initial.left, initial.top, initial.right, initial.bottom};
+    if (restoredPlacement(text, minimum, virtualScreen(), box))
         MoveWindow(dialog, box.left, box.top, box.right - box.left, box.bottom - box.top, TRUE);
-    }
     if (profileGetInt(keys.section, keys.maximized, 1, file) != 0) ShowWindow(dialog, SW_SHOWMAXIMIZED);
 }
 

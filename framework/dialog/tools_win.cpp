@@ -9,6 +9,7 @@
 #include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
 #include "framework/host/undo.h"
+#include "framework/tablet/sample_queue.h"
 #include "framework/tablet/tablet_sample.h"
 #include "resources/common/art_ids.h"
 
@@ -90,10 +91,10 @@ void finishZoom(POINT release) {
 }
 
 void postEndOfStroke() {
-    auto* sample = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
-    if (!sample) return;  // the stroke then ends with the next lifted sample
-    sample->pressure = kEndOfStroke;
-    PostMessageA(GetParent(previewWindow()), kSampleMessage, 0, reinterpret_cast<LPARAM>(sample));
+    TabletSample notice{};
+    notice.pressure = kEndOfStroke;
+    // Not sent (no memory, a full queue): the stroke then ends with the next lifted sample.
+    queueSample(SampleQueue{GetParent(previewWindow()), postSampleMessage}, notice);
 }
 
 bool pointerOverPreview() {
@@ -109,7 +110,7 @@ bool pointerOverPreview() {
 
 bool keyDown(LPARAM keyData) { return (keyData & 0x80000000) == 0; }
 
-LRESULT CALLBACK keyboardProc(int code, WPARAM key, LPARAM data) {
+LRESULT onKey(int code, WPARAM key, LPARAM data) {
     // Only messages being removed from the queue count: a peek that leaves the message
     // (HC_NOREMOVE) must not exchange the undo buffers a second time.
     if (code != HC_ACTION) return CallNextHookEx(gTool.hook, code, key, data);
@@ -141,7 +142,47 @@ LRESULT CALLBACK keyboardProc(int code, WPARAM key, LPARAM data) {
     return CallNextHookEx(gTool.hook, code, key, data);
 }
 
+// Hook and window procedures are called by the system: no C++ exception may unwind
+// through it (that ends the host), so each catches everything and answers as if it had
+// not acted.
+LRESULT CALLBACK keyboardProc(int code, WPARAM key, LPARAM data) {
+    try {
+        return onKey(code, key, data);
+    } catch (...) {
+        return CallNextHookEx(gTool.hook, code, key, data);
+    }
+}
+
+LRESULT onDialogClassMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_ACTIVATE) {
+        if (LOWORD(w) != WA_INACTIVE && !gTool.hook) {
+            // A hook for the dialog's own thread: a system-wide one would load the
+            // plug-in into every program on the desktop.
+            gTool.hook = SetWindowsHookExA(WH_KEYBOARD, keyboardProc, moduleInstance(),
+                                           GetCurrentThreadId());
+        } else if (LOWORD(w) == WA_INACTIVE) {
+            removeKeyboardHook();
+        }
+    } else if (message == WM_SYSCOMMAND && (w & 0xFFF0) == SC_KEYMENU) {
+        HWND preview = previewWindow();
+        if (preview) {
+            POINT p;
+            RECT rc;
+            GetCursorPos(&p);
+            ScreenToClient(preview, &p);
+            GetClientRect(preview, &rc);
+            if (PtInRect(&rc, p)) return 0;
+        }
+    }
+    return DefDlgProcA(window, message, w, l);
+}
+
 }  // namespace
+
+bool postSampleMessage(void* dialog, TabletSample* block) {
+    return PostMessageA(static_cast<HWND>(dialog), kSampleMessage, 0,
+                        reinterpret_cast<LPARAM>(block)) != 0;
+}
 
 int currentDragState() { return gTool.dragState; }
 
@@ -181,28 +222,13 @@ void previewMouse(UINT message, int x, int y) {
 }
 
 LRESULT CALLBACK dialogClassProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_ACTIVATE) {
-        if (LOWORD(w) != WA_INACTIVE && !gTool.hook) {
-            // A hook for the dialog's own thread: a system-wide one would load the
-            // plug-in into every program on the desktop.
-            gTool.hook = SetWindowsHookExA(WH_KEYBOARD, keyboardProc, moduleInstance(),
-                                           GetCurrentThreadId());
-        } else if (LOWORD(w) == WA_INACTIVE) {
-            removeKeyboardHook();
-        }
-    } else if (message == WM_SYSCOMMAND && (w & 0xFFF0) == SC_KEYMENU) {
-        HWND preview = previewWindow();
-        if (preview) {
-            POINT p;
-            RECT rc;
-            GetCursorPos(&p);
-            ScreenToClient(preview, &p);
-            GetClientRect(preview, &rc);
-            if (PtInRect(&rc, p)) return 0;
-        }
+    try {
+        return onDialogClassMessage(window, message, w, l);
+    } catch (...) {
+        return 0;
     }
-    return DefDlgProcA(window, message, w, l);
 }
+
 
 void removeKeyboardHook() {
     if (gTool.hook) UnhookWindowsHookEx(gTool.hook);

@@ -2,8 +2,12 @@
 #pragma once
 #include <windows.h>
 
+#include "framework/tablet/tablet_sample.h"
+
 // SampleMessage: a TabletSample travels in lParam; the receiver frees it.
 constexpr UINT kSampleMessage = WM_USER + 228;
+// SampleQueue::post for the dialog window `dialog` (an HWND): PostMessageA's answer.
+bool postSampleMessage(void* dialog, TabletSample* block);
 
 void setToolCursor();
 void previewMouse(UINT message, int x, int y);

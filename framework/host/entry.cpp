@@ -17,13 +17,13 @@ namespace {
 constexpr int kAboutText = 16000;
 constexpr int kAboutCaption = 16001;
 
-void setUp(int16_t selector, void* record) {
+void setUp(void* record) {
     const ModuleInfo& module = currentModule();
-    // The About selector passes an AboutRecord, which has no FilterRecord fields.
-    gPlugin.record = selector == filterSelectorAbout ? nullptr : static_cast<FilterRecord*>(record);
+    gPlugin.record = static_cast<FilterRecord*>(record);
     gPlugin.result = noErr;
     gPlugin.currentTool = kToolBrush;
     gPlugin.parametersSeen = 0;
+    gPlugin.paramsValid = 0;
     gPlugin.modified = 0;
     gPlugin.appliedOnce = 0;
     gPlugin.unappliedStroke = 0;
@@ -31,15 +31,63 @@ void setUp(int16_t selector, void* record) {
     gPlugin.initialized = 1;
 }
 
-void cleanUp() {
+// Bytes behind a parameters handle: the host's handle procedures know their handles
+// best, so they are asked when offered; otherwise the system's global heap.
+size_t handleSize(const FilterRecord& r, Handle h) {
+    const HandleProcs* procs = r.handleProcs;
+    if (procs && procs->numHandleProcs >= kHandleProcsGetSizeCount && procs->getSizeProc) {
+        const int32_t size = procs->getSizeProc(h);
+        return size > 0 ? size_t(size) : 0;
+    }
+    return systemHandleSize(h);
+}
+
+// A parameters handle we may read and write: one of ours (tag 'FOTO') whose data holds
+// a whole EffectParams record. A handle someone else made, or one an older version made
+// for a smaller record, is never touched: reading or writing our record through it
+// would run past its end into the host's heap.
+bool usableHandle(const FilterRecord& r, Handle h, size_t bytes) {
+    if (!h || !h->data || h->tag != kHandleTag) return false;
+    return handleSize(r, h) >= bytes;
+}
+
+// Ends the invocation. With `writeBack`, params go into the host's handle, but only when
+// they are this invocation's: Finish as the first call, or a failed set-up, must not
+// overwrite the stored settings with a record that was never loaded. Without it the
+// record is not touched at all: a host that dropped the invocation may have freed it.
+void endInvocation(bool writeBack) {
     const ModuleInfo& module = currentModule();
     FilterRecord* record = gPlugin.record;
-    if (record && record->parameters && record->parameters->data)
+    if (writeBack && record && gPlugin.paramsValid &&
+        usableHandle(*record, record->parameters, module.paramsSize))
         std::memcpy(record->parameters->data, module.params, module.paramsSize);
     module.hooks->freeBuffers();
     releaseWintab();
     gPlugin.record = nullptr;
+    gPlugin.paramsValid = 0;
     gPlugin.initialized = 0;
+}
+
+void cleanUp() { endInvocation(true); }
+
+// Where a selector comes in an invocation: Parameters, Prepare, Start, Continue..., Finish.
+int stage(int16_t selector) {
+    switch (selector) {
+        case filterSelectorParameters: return 1;
+        case filterSelectorPrepare: return 2;
+        case filterSelectorStart: return 3;
+        case filterSelectorContinue: return 4;
+        case filterSelectorFinish: return 5;
+        default: return 0;
+    }
+}
+
+// A call that cannot continue the invocation under way (Parameters, Prepare or Start
+// again, or after a later step) begins a new one: the host dropped the old one
+// without Finish.
+bool beginsNewInvocation(int16_t selector, int16_t last) {
+    const int now = stage(selector);
+    return now >= 1 && now <= 3 && now <= stage(last);
 }
 
 void emptyRequest(FilterRecord& r) {
@@ -61,7 +109,7 @@ void doAbout(void* record) {
 void doParameters(FilterRecord& r) {
     const ModuleInfo& module = currentModule();
     gPlugin.parametersSeen = 1;
-    if (r.parameters && r.parameters->data) {
+    if (usableHandle(r, r.parameters, module.paramsSize)) {
         std::memcpy(module.params, r.parameters->data, module.paramsSize);
         clampParams(module);
     } else {
@@ -72,6 +120,7 @@ void doParameters(FilterRecord& r) {
             r.parameters = handle;
         }
     }
+    gPlugin.paramsValid = 1;
     gPlugin.zoom = 1.0f;
 }
 
@@ -103,20 +152,30 @@ void doContinue(FilterRecord& r) {
 }  // namespace
 
 void pluginMain(int16_t selector, void* record, int16_t* result) {
+    if (selector == filterSelectorAbout) {
+        // About is a call of its own, with an AboutRecord: it never touches a
+        // FilterRecord. State left by an invocation the host dropped (its record
+        // perhaps freed since) is discarded without a look at that record.
+        if (gPlugin.initialized) endInvocation(false);
+        gPlugin.result = noErr;
+        doAbout(record);
+        if (result) *result = gPlugin.result;
+        return;
+    }
+
+    if (gPlugin.initialized && beginsNewInvocation(selector, gPlugin.lastSelector))
+        endInvocation(false);
     if (!gPlugin.initialized) {
-        setUp(selector, record);
-    } else if (selector != filterSelectorAbout && record) {
-        // Follow the record of the call: a host that dropped an invocation part-way
-        // must not leave us holding its old record.
+        setUp(record);
+    } else if (record) {
+        // Follow the record of the call: a host may hand a later selector a new one.
         gPlugin.record = static_cast<FilterRecord*>(record);
     }
+    gPlugin.lastSelector = selector;
 
     if (gPlugin.result == noErr) {
         FilterRecord* r = gPlugin.record;
         switch (selector) {
-            case filterSelectorAbout:
-                doAbout(record);
-                break;
             case filterSelectorParameters:
                 if (r) doParameters(*r);
                 break;
@@ -139,7 +198,5 @@ void pluginMain(int16_t selector, void* record, int16_t* result) {
     }
 
     if (result) *result = gPlugin.result;
-    if (gPlugin.result != noErr || selector == filterSelectorAbout) {
-        if (gPlugin.initialized) cleanUp();
-    }
+    if (gPlugin.result != noErr && gPlugin.initialized) cleanUp();
 }

@@ -71,6 +71,7 @@ using Handle = HandleCell*;
 struct PlatformData;
 struct PSPixelMap;
 struct ColorServicesInfo;
+struct HandleProcs;
 
 using AdvanceStateProc = OSErr(KX_CDECL*)(void);
 using DisplayPixelsProc = OSErr(KX_CDECL*)(const PSPixelMap* source, const VRect* srcRect,
@@ -117,7 +118,7 @@ struct FilterRecord {
     void* resourceProcs;
     void* processEvent;
     DisplayPixelsProc displayPixels;
-    void* handleProcs;
+    HandleProcs* handleProcs;
     Boolean supportsDummyChannels, supportsAlternateLayouts;
     int16_t wantLayout;
     int16_t filterCase;
@@ -158,6 +159,33 @@ struct HandleCell {
 constexpr OSType kHandleTag = fourCC("FOTO");
 
 struct PlatformData { intptr_t hwnd; };
+
+// The host's handle suite (FilterRecord.handleProcs), natural alignment like the other
+// callback suites. numHandleProcs counts the procedures that follow and are there; the
+// plug-ins use only getSizeProc, the third.
+using NewPIHandleProc = Handle(KX_CDECL*)(int32_t size);
+using DisposePIHandleProc = void(KX_CDECL*)(Handle h);
+using GetPIHandleSizeProc = int32_t(KX_CDECL*)(Handle h);
+using SetPIHandleSizeProc = OSErr(KX_CDECL*)(Handle h, int32_t newSize);
+using LockPIHandleProc = void*(KX_CDECL*)(Handle h, Boolean moveHigh);
+using UnlockPIHandleProc = void(KX_CDECL*)(Handle h);
+using RecoverSpaceProc = void(KX_CDECL*)(int32_t size);
+using DisposeRegularPIHandleProc = void(KX_CDECL*)(Handle h);
+
+struct HandleProcs {
+    int16_t handleProcsVersion;
+    int16_t numHandleProcs;
+    NewPIHandleProc newProc;
+    DisposePIHandleProc disposeProc;
+    GetPIHandleSizeProc getSizeProc;
+    SetPIHandleSizeProc setSizeProc;
+    LockPIHandleProc lockProc;
+    UnlockPIHandleProc unlockProc;
+    RecoverSpaceProc recoverSpaceProc;
+    DisposeRegularPIHandleProc disposeRegularHandleProc;
+};
+constexpr int16_t kCurrentHandleProcsVersion = 1;
+constexpr int16_t kHandleProcsGetSizeCount = 3;  // numHandleProcs that includes getSizeProc
 
 struct AboutRecord {
     PlatformData* platformData;
@@ -264,6 +292,10 @@ static_assert(offsetof(ColorServicesInfo, colorComponents) == 20, "ColorServices
 static_assert(offsetof(ColorServicesInfo, selectorParameter) == 32, "ColorServicesInfo");
 static_assert(sizeof(ColorServicesInfo) == 36, "ColorServicesInfo");
 static_assert(sizeof(HandleCell) == 8 && offsetof(HandleCell, tag) == 4, "HandleCell");
+static_assert(offsetof(FilterRecord, handleProcs) == 208, "FilterRecord");
+static_assert(offsetof(HandleProcs, numHandleProcs) == 2 && offsetof(HandleProcs, newProc) == 4, "HandleProcs");
+static_assert(offsetof(HandleProcs, getSizeProc) == 12 && offsetof(HandleProcs, lockProc) == 20, "HandleProcs");
+static_assert(offsetof(HandleProcs, disposeRegularHandleProc) == 32 && sizeof(HandleProcs) == 36, "HandleProcs");
 #elif UINTPTR_MAX == 0xFFFFFFFFFFFFFFFFu
 // Packed to 4: each pointer takes 8 bytes but starts wherever the previous field ends,
 // rounded up to 4 only.
@@ -335,5 +367,8 @@ static_assert(offsetof(ColorServicesInfo, colorComponents) == 32, "ColorServices
 static_assert(offsetof(ColorServicesInfo, selectorParameter) == 48, "ColorServicesInfo");
 static_assert(sizeof(ColorServicesInfo) == 56, "ColorServicesInfo");
 static_assert(sizeof(HandleCell) == 16 && offsetof(HandleCell, tag) == 8, "HandleCell");
+static_assert(offsetof(HandleProcs, numHandleProcs) == 2 && offsetof(HandleProcs, newProc) == 8, "HandleProcs");
+static_assert(offsetof(HandleProcs, getSizeProc) == 24 && offsetof(HandleProcs, lockProc) == 40, "HandleProcs");
+static_assert(offsetof(HandleProcs, disposeRegularHandleProc) == 64 && sizeof(HandleProcs) == 72, "HandleProcs");
 static_assert(sizeof(PlatformData) == 8, "PlatformData");
 #endif

@@ -13,6 +13,9 @@ void freeFixed(void* block);
 // A handle the host keeps: a cell {data, 'FOTO'} and a data block of `bytes`, both
 // moveable zero-filled global memory locked at once. Null when either allocation fails.
 Handle newHostHandle(size_t bytes);
+// Bytes of the handle's data block as the system's global heap knows it; 0 when the
+// block is not one of its blocks (a host's own allocation) or the handle has no data.
+size_t systemHandleSize(Handle handle);
 
 // Message box kinds used by the plug-ins.
 enum class MessageKind { information, stop, question, warning };

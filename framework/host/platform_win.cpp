@@ -33,6 +33,14 @@ Handle newHostHandle(size_t bytes) {
     return cell;
 }
 
+size_t systemHandleSize(Handle handle) {
+    if (!handle || !handle->data) return 0;
+    // The data pointer of a locked moveable block leads back to its block; a pointer
+    // the heap does not know gives no handle (the call guards its own reads).
+    HGLOBAL block = GlobalHandle(handle->data);
+    return block ? size_t(GlobalSize(block)) : 0;
+}
+
 MessageAnswer showMessage(intptr_t owner, const char* text, const char* caption,
                           MessageKind kind) {
     UINT style = MB_OK;

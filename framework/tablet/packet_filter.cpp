@@ -12,10 +12,12 @@ constexpr uint32_t kTipButton = 1, kSideButton = 2;
 constexpr uint32_t kPuckPressure = 10;  // a puck paints with this while a button is held
 
 // A device without the axis (maximum 0 or less) gives the full slider value rather
-// than MulDiv's -1 or a division by zero.
-int scaled(int value, uint32_t reading, int16_t maximum) {
+// than MulDiv's -1 or a division by zero. A reading past the device's own maximum counts
+// as the maximum, so a value never grows beyond the slider's.
+int scaled(int value, uint32_t reading, int32_t maximum) {
     if (maximum <= 0) return value;
-    return mulDiv(value, int(reading), maximum);
+    const int32_t r = reading < uint32_t(maximum) ? int32_t(reading) : maximum;
+    return mulDiv(value, r, maximum);
 }
 
 int sourced(int value, int32_t source, bool inverted, const Packet& p, const DeviceRanges& r) {
@@ -59,7 +61,7 @@ TabletSample buildSample(const Packet& packet, const PacketContext& c, const Mod
     }
     s.size = int16_t(size < 1 ? 1 : size);
     s.amount = int16_t(amount);
-    s.pressure = uint16_t(packet.pkNormalPressure);
+    s.pressure = samplePressure(packet.pkNormalPressure, c.ranges);
     return s;
 }
 

@@ -21,6 +21,15 @@ void freeFakeHandles() {
         delete h;
     }
     gFake.handles.clear();
+    gFake.handleSizes.clear();
+}
+
+Handle makeFakeHandle(const void* bytes, size_t size, OSType tag, bool systemKnowsSize) {
+    auto* cell = new HandleCell{std::calloc(1, size ? size : 1), tag};
+    if (bytes && size) std::memcpy(cell->data, bytes, size);
+    gFake.handles.push_back(cell);
+    if (systemKnowsSize) gFake.handleSizes[cell] = size;
+    return cell;
 }
 
 void useSpotcleanStrings() {
@@ -42,6 +51,9 @@ void useSpotcleanStrings() {
 }
 
 void resetFake(const ModuleInfo& module) {
+    // Work buffers an earlier test left allocated (an invocation without Finish) would
+    // otherwise be freed, and counted, by this test's clean-up.
+    if (gFake.module) gFake.module->hooks->freeBuffers();
     freeFakeHandles();
     gFake = FakePlatform{};
     gFake.module = &module;
@@ -72,7 +84,13 @@ Handle newHostHandle(size_t bytes) {
     if (gFake.failHandles) return nullptr;
     auto* cell = new HandleCell{std::calloc(1, bytes), kHandleTag};
     gFake.handles.push_back(cell);
+    gFake.handleSizes[cell] = bytes;
     return cell;
+}
+
+size_t systemHandleSize(Handle handle) {
+    auto it = gFake.handleSizes.find(handle);
+    return handle && handle->data && it != gFake.handleSizes.end() ? it->second : 0;
 }
 
 MessageAnswer showMessage(intptr_t owner, const char* text, const char* caption,

@@ -37,7 +37,8 @@ struct FakePlatform {
     int failAllocationNumber = -1;  // the n-th allocation (0-based) fails; -1: none does
     int liveBlocks = 0;             // fixed blocks allocated and not freed
     bool failHandles = false;
-    std::vector<Handle> handles;
+    std::vector<Handle> handles;            // every handle made here, freed by resetFake
+    std::map<Handle, size_t> handleSizes;   // what systemHandleSize answers for them
     std::vector<ShownMessage> messages;
     std::deque<MessageAnswer> answers;
     std::map<int, std::string> strings;
@@ -56,3 +57,6 @@ extern FakePlatform gFake;
 void resetFake(const ModuleInfo& module);
 void useSpotcleanStrings();
 void freeFakeHandles();
+// A handle as a host might pass one: `size` bytes of `bytes` (zero-padded when shorter)
+// under `tag`. The system knows its size unless `systemKnowsSize` is false.
+Handle makeFakeHandle(const void* bytes, size_t size, OSType tag, bool systemKnowsSize = true);

@@ -96,15 +96,84 @@ TEST(NumberField, ValuesThatWrapIn16BitsAreStillOutOfRange) {
     EXPECT_EQ(c.value, 1);
 }
 
+const ScreenBox kScreen{0, 0, 1280, 1024};
+
 TEST(Placement, WindowValueNeedsFourNumbers) {
     ScreenBox b{};
-    EXPECT_TRUE(parseWindowBox("10,20,650,500", b));
+    EXPECT_TRUE(parseWindowBox("10,20,650,500", kScreen, b));
     EXPECT_EQ(b.left, 10);
     EXPECT_EQ(b.bottom, 500);
-    EXPECT_FALSE(parseWindowBox("10,20,650", b));
-    EXPECT_FALSE(parseWindowBox("", b));
-    EXPECT_FALSE(parseWindowBox("a,b,c,d", b));
-    EXPECT_EQ(b.left, 10) << "a failed parse leaves the box alone";
+    EXPECT_TRUE(parseWindowBox(" -5,+7, 30,40 and more", kScreen, b)) << "read as %d reads";
+    EXPECT_EQ(b.left, -5);
+    EXPECT_EQ(b.top, 7);
+    EXPECT_EQ(b.right, 30);
+    EXPECT_FALSE(parseWindowBox("10,20,650", kScreen, b));
+    EXPECT_FALSE(parseWindowBox("", kScreen, b));
+    EXPECT_FALSE(parseWindowBox("a,b,c,d", kScreen, b));
+    EXPECT_FALSE(parseWindowBox("1 ,2,3,4", kScreen, b));
+    EXPECT_EQ(b.left, -5) << "a failed parse leaves the box alone";
+}
+
+// Whatever numbers the settings file holds, the dialog lands on the screen with at least
+// the template's size, and no step on the way overflows.
+TEST(Placement, ExtremeWindowValuesAreClampedToTheScreenFirst) {
+    const ScreenBox initial{100, 100, 871, 550};  // 771 x 450
+    const char* values[] = {
+        "2147483647,2147483647,2147483647,2147483647",
+        "-2147483648,-2147483648,-2147483648,-2147483648",
+        "-2147483648,-2147483648,2147483647,2147483647",
+        "2147483647,-2147483648,-2147483648,2147483647",
+        "99999999999999999999,-99999999999999999999,5,5",
+        "2147483000,0,-2147483000,100",
+        "0,0,2147483647,100",
+    };
+    for (const ScreenBox& screen : {kScreen, ScreenBox{-1280, -200, 1920, 1080}}) {
+        for (const char* v : values) {
+            ScreenBox b{};
+            ASSERT_TRUE(restoredPlacement(v, initial, screen, b)) << v;
+            // Measured in 64 bits: the checks must not overflow where the code might.
+            const long long width = (long long)b.right - b.left, height = (long long)b.bottom - b.top;
+            EXPECT_GE(width, 771) << v;
+            EXPECT_GE(height, 450) << v;
+            EXPECT_GE(b.left, screen.left) << v;
+            EXPECT_GE(b.top, screen.top) << v;
+            // Only a window larger than the screen may reach past its far edges.
+            if (width <= screen.right - screen.left) {
+                EXPECT_LE(b.right, screen.right) << v;
+            }
+            if (height <= screen.bottom - screen.top) {
+                EXPECT_LE(b.bottom, screen.bottom) << v;
+            }
+        }
+    }
+    ScreenBox b{};
+    ASSERT_TRUE(restoredPlacement("2147483647,2147483647,2147483647,2147483647", initial, kScreen, b));
+    EXPECT_EQ(b.right, 1280);
+    EXPECT_EQ(b.left, 1280 - 771);
+    EXPECT_EQ(b.bottom, 1024);
+}
+
+TEST(Placement, OrdinaryValuesArePlacedAsBefore) {
+    const ScreenBox initial{0, 0, 771, 450};
+    ScreenBox b{};
+    // Partly beyond the right and bottom edges: moved back whole, size kept.
+    ASSERT_TRUE(restoredPlacement("1000,900,1900,1500", initial, kScreen, b));
+    EXPECT_EQ(b.left, 380);
+    EXPECT_EQ(b.right, 1280);
+    EXPECT_EQ(b.top, 424);
+    EXPECT_EQ(b.bottom, 1024);
+    // Larger than the screen: at its top-left corner, size kept.
+    ASSERT_TRUE(restoredPlacement("100,100,1500,1200", initial, kScreen, b));
+    EXPECT_EQ(b.left, 0);
+    EXPECT_EQ(b.right, 1400);
+    EXPECT_EQ(b.bottom, 1100);
+    // Smaller than the template: grown.
+    ASSERT_TRUE(restoredPlacement("300,200,310,205", initial, kScreen, b));
+    EXPECT_EQ(b.left, 300);
+    EXPECT_EQ(b.right, 1071);
+    b = ScreenBox{1, 2, 3, 4};
+    EXPECT_FALSE(restoredPlacement("300,200", initial, kScreen, b));
+    EXPECT_EQ(b.left, 1);
 }
 
 TEST(Placement, KeptOnScreenByMovingNeverResizing) {

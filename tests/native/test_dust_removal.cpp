@@ -213,6 +213,19 @@ TEST_F(DustRemoval, EraserStrengthFollowsPressure) {
     for (int x = 0; x < 3; ++x) EXPECT_EQ(img.outAt(x, 0, 0), source[x]);
 }
 
+TEST_F(DustRemoval, EraserStrengthOnADevicePast32767IsOfTheSamplesScale) {
+    img.setUp(3, 1, plugInModeGrayScale, 1);
+    for (int x = 0; x < 3; ++x) {
+        img.inAt(x, 0, 0) = 200;
+        img.outAt(x, 0, 0) = 0;
+    }
+    gDevice.pressureMax = 65535;  // samples carry 0..32767
+    hooks.restoreDab(dab(1, 0, 6, 16384), kSpanRow, 6);
+    EXPECT_EQ(img.outAt(1, 0, 0), 100) << "half the pen's pressure, half the source";
+    hooks.restoreDab(dab(1, 0, 6, kSamplePressureLimit), kSpanRow, 6);
+    EXPECT_EQ(img.outAt(1, 0, 0), 200);
+}
+
 TEST_F(DustRemoval, EraserWithoutPressureAxisOrBeyondItsMaximumRestoresFully) {
     std::mt19937 rng(24);
     img.setUp(9, 9, plugInModeRGBColor, 3);

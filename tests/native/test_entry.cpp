@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "filters/spotclean/dust_params.h"
 #include "filters/spotclean/spot_params.h"
@@ -231,6 +232,183 @@ TEST_F(Entry, ALaterCallFollowsTheRecordItIsGiven) {
     EXPECT_EQ(other.advanceCalls, 1);
 }
 
+// The parameters handle: only one of ours, large enough for the record, is read or
+// written; anything else gives the defaults in a new handle.
+const SpotParams kStored{70, 9, 2, 0, 0};
+
+TEST_F(Entry, AHandleWithoutOurTagGivesDefaultsInANewHandle) {
+    Handle foreign = makeFakeHandle(&kStored, sizeof kStored, 0);
+    host.record.parameters = foreign;
+    EXPECT_EQ(call(filterSelectorParameters), noErr);
+    EXPECT_EQ(gSpotParams.brushSize, 25) << "the defaults, not the foreign bytes";
+    ASSERT_NE(host.record.parameters, foreign);
+    EXPECT_EQ(host.record.parameters->tag, kHandleTag);
+    EXPECT_EQ(handleParams().brushSize, 25);
+    call(filterSelectorFinish);
+    EXPECT_EQ(std::memcmp(foreign->data, &kStored, sizeof kStored), 0) << "never written";
+}
+
+TEST_F(Entry, OurTagOnASmallerRecordGivesDefaultsAndIsNeverWritten) {
+    // An older version's record: four bytes. Reading ours from it would run past its end.
+    const uint8_t old[4] = {40, 0, 7, 0};
+    Handle small = makeFakeHandle(old, sizeof old, kHandleTag);
+    host.record.parameters = small;
+    EXPECT_EQ(call(filterSelectorParameters), noErr);
+    EXPECT_EQ(gSpotParams.brushSize, 25);
+    EXPECT_EQ(gSpotParams.amount, 2);
+    EXPECT_NE(host.record.parameters, small);
+    // Even when the host hands the small handle back at Finish, it is not written.
+    host.record.parameters = small;
+    gSpotParams.brushSize = 80;
+    EXPECT_EQ(call(filterSelectorFinish), noErr);
+    EXPECT_EQ(std::memcmp(small->data, old, sizeof old), 0);
+}
+
+TEST_F(Entry, AHandleOfUnknownSizeIsNotTrusted) {
+    host.record.parameters = makeFakeHandle(&kStored, sizeof kStored, kHandleTag, false);
+    call(filterSelectorParameters);
+    EXPECT_EQ(gSpotParams.brushSize, 25);
+}
+
+TEST_F(Entry, ALargerHandleOfOursIsRead) {
+    uint8_t bigger[40] = {};
+    std::memcpy(bigger, &kStored, sizeof kStored);
+    host.record.parameters = makeFakeHandle(bigger, sizeof bigger, kHandleTag);
+    call(filterSelectorParameters);
+    EXPECT_EQ(gSpotParams.brushSize, 70);
+    EXPECT_EQ(gSpotParams.amount, 9);
+}
+
+// A host's handle suite answers for the size when it is offered.
+std::map<Handle, int32_t> gHostSizes;
+int gSizeQueries;
+int32_t KX_CDECL hostHandleSize(Handle h) {
+    ++gSizeQueries;
+    auto it = gHostSizes.find(h);
+    return it == gHostSizes.end() ? 0 : it->second;
+}
+
+TEST_F(Entry, TheHostsHandleProceduresTellTheSizeWhenOffered) {
+    HandleProcs procs{};
+    procs.handleProcsVersion = kCurrentHandleProcsVersion;
+    procs.numHandleProcs = 8;
+    procs.getSizeProc = hostHandleSize;
+    host.record.handleProcs = &procs;
+    gSizeQueries = 0;
+    // The system would say 16 bytes; the host, which made the block, says 4.
+    Handle h = makeFakeHandle(&kStored, sizeof kStored, kHandleTag);
+    gHostSizes = {{h, 4}};
+    host.record.parameters = h;
+    call(filterSelectorParameters);
+    EXPECT_EQ(gSpotParams.brushSize, 25);
+    EXPECT_GE(gSizeQueries, 1);
+    call(filterSelectorFinish);
+    EXPECT_EQ(std::memcmp(h->data, &kStored, sizeof kStored), 0);
+
+    // The other way round: the system does not know the block, the host does.
+    h = makeFakeHandle(&kStored, sizeof kStored, kHandleTag, false);
+    gHostSizes = {{h, int32_t(sizeof kStored)}};
+    host.record.parameters = h;
+    call(filterSelectorParameters);
+    EXPECT_EQ(gSpotParams.brushSize, 70);
+
+    // A suite too short to hold getSizeProc is not called.
+    call(filterSelectorFinish);
+    procs.numHandleProcs = 2;
+    gSizeQueries = 0;
+    host.record.parameters = makeFakeHandle(&kStored, sizeof kStored, kHandleTag);
+    call(filterSelectorParameters);
+    EXPECT_EQ(gSizeQueries, 0);
+    EXPECT_EQ(gSpotParams.brushSize, 70);
+}
+
+// Parameters never loaded in this invocation never overwrite the stored ones.
+TEST_F(Entry, FinishAsTheFirstCallLeavesTheHandleByteIdentical) {
+    Handle h = makeFakeHandle(&kStored, sizeof kStored, kHandleTag);
+    host.record.parameters = h;
+    EXPECT_EQ(call(filterSelectorFinish), noErr);
+    EXPECT_EQ(std::memcmp(h->data, &kStored, sizeof kStored), 0);
+    EXPECT_EQ(gFake.liveBlocks, 0);
+}
+
+TEST_F(Entry, AFailedSetUpLeavesTheHandleByteIdentical) {
+    Handle h = makeFakeHandle(&kStored, sizeof kStored, kHandleTag);
+    host.record.parameters = h;
+    gFake.failAllocationNumber = 1;
+    EXPECT_EQ(call(filterSelectorParameters), memFullErr);
+    EXPECT_EQ(std::memcmp(h->data, &kStored, sizeof kStored), 0);
+    // Prepare as the first call fails the same way.
+    resetFake(kSpotcleanModule);
+    h = makeFakeHandle(&kStored, sizeof kStored, kHandleTag);
+    host.record.parameters = h;
+    EXPECT_EQ(call(filterSelectorPrepare), noErr);
+    EXPECT_EQ(call(6), filterBadParameters);
+    EXPECT_EQ(std::memcmp(h->data, &kStored, sizeof kStored), 0);
+}
+
+// A host that drops an invocation after Parameters and Prepare and frees its record.
+TEST_F(Entry, AboutAfterADroppedInvocationNeverTouchesItsRecord) {
+    Handle h = makeFakeHandle(&kStored, sizeof kStored, kHandleTag);
+    host.record.parameters = h;
+    call(filterSelectorParameters);
+    call(filterSelectorPrepare);
+    gSpotParams.brushSize = 99;  // what the clean-up would write through the old record
+    // The host frees the record; what was its parameters field now points elsewhere.
+    SpotParams victim{};
+    HandleCell stale{&victim, kHandleTag};
+    host.record.parameters = &stale;
+
+    AboutRecord about{};
+    EXPECT_EQ(call(filterSelectorAbout, &about), noErr);
+    EXPECT_EQ(gFake.messages.size(), 1u);
+    EXPECT_EQ(victim.brushSize, 0) << "nothing written through the dropped record";
+    EXPECT_EQ(gPlugin.initialized, 0);
+    EXPECT_EQ(gPlugin.record, nullptr);
+    EXPECT_EQ(gFake.liveBlocks, 0) << "the dropped invocation's buffers are freed";
+}
+
+TEST_F(Entry, TheFirstCallOfANewInvocationStartsClean) {
+    call(filterSelectorParameters);
+    call(filterSelectorPrepare);
+    // The dropped invocation's dialog had left its marks.
+    gPlugin.appliedOnce = 1;
+    gPlugin.unappliedStroke = 1;
+    gPlugin.currentTool = kToolHand;
+    const int blocks = gFake.liveBlocks;
+
+    FakeHost next;
+    next.setUp(3, 3, plugInModeGrayScale, 1);
+    next.record.parameters = makeFakeHandle(&kStored, sizeof kStored, kHandleTag);
+    EXPECT_EQ(call(filterSelectorParameters, &next.record), noErr);
+    EXPECT_EQ(gPlugin.record, &next.record);
+    EXPECT_EQ(gPlugin.appliedOnce, 0);
+    EXPECT_EQ(gPlugin.unappliedStroke, 0);
+    EXPECT_EQ(gPlugin.currentTool, kToolBrush);
+    EXPECT_EQ(gSpotParams.brushSize, 70);
+    EXPECT_EQ(gFake.liveBlocks, blocks) << "the old buffers freed, new ones made";
+    EXPECT_EQ(handleParams().brushSize, 25) << "the dropped record's handle left alone";
+
+    call(filterSelectorPrepare, &next.record);  // goes on
+    EXPECT_EQ(gPlugin.paramsValid, 1);
+    // Prepare again, without Parameters (a repeated filter): a new invocation too.
+    gPlugin.appliedOnce = 1;
+    call(filterSelectorPrepare, &next.record);
+    EXPECT_EQ(gPlugin.appliedOnce, 0);
+    EXPECT_EQ(gPlugin.paramsValid, 0) << "nothing loaded in the newest invocation yet";
+}
+
+TEST_F(Entry, AnInvocationInOrderIsOneInvocation) {
+    call(filterSelectorParameters);
+    gPlugin.appliedOnce = 1;
+    call(filterSelectorPrepare);
+    EXPECT_EQ(gPlugin.appliedOnce, 1);
+    gFake.dialog = [] { EXPECT_EQ(gPlugin.appliedOnce, 1); };
+    call(filterSelectorStart);
+    EXPECT_EQ(call(filterSelectorContinue), noErr);
+    EXPECT_EQ(call(filterSelectorContinue), noErr);
+    EXPECT_EQ(gPlugin.initialized, 1);
+}
+
 // Prepare: the tablet's ranges, and the driver's tilt switch when it has no tilt.
 TEST_F(Entry, PrepareWithoutATabletDriverSwitchesTiltOff) {
     EXPECT_EQ(call(filterSelectorPrepare), noErr);
@@ -254,6 +432,19 @@ TEST_F(Entry, PrepareReadsTheRangesOfATabletWithTilt) {
     EXPECT_EQ(gDevice.wheelMax, 511);
     EXPECT_EQ(gDevice.altitudeMin, -900);
     EXPECT_EQ(gDevice.azimuthMax, 3600);
+}
+
+TEST_F(Entry, PrepareKeepsRangesPast16Bits) {
+    gFake.tablet.present = true;
+    gFake.tablet.pressure.axMax = 65535;
+    gFake.tablet.wheel.axMax = 100000;
+    gFake.tablet.orientation[0].axMax = 36000;
+    gFake.tablet.orientation[1].axMin = -90000;
+    call(filterSelectorPrepare);
+    EXPECT_EQ(gDevice.pressureMax, 65535);
+    EXPECT_EQ(gDevice.wheelMax, 100000);
+    EXPECT_EQ(gDevice.azimuthMax, 36000);
+    EXPECT_EQ(gDevice.altitudeMin, -90000);
 }
 
 TEST_F(Entry, PrepareCountsCoarseOrFailedTiltAsNone) {

@@ -8,6 +8,7 @@
 #include "framework/host/module.h"
 #include "framework/tablet/cursor_rules.h"
 #include "framework/tablet/packet_filter.h"
+#include "framework/tablet/sample_queue.h"
 #include "tests/native/fake_platform.h"
 
 namespace {
@@ -188,6 +189,62 @@ TEST_F(Packets, ZeroMaximaGiveTheFullSliderValue) {
     EXPECT_EQ(sink.samples[0].amount, 15);
 }
 
+// Devices counting pressure past 32767: ranges in 32 bits, readings scaled into the
+// sample's range, which never reaches the end-of-stroke value or a negative pressure.
+TEST_F(Packets, PressureRangesPast32767ScaleSizeAndSamplePressure) {
+    context.ranges.pressureMax = 65535;
+    gSpotParams.brushSize = 25;
+    gSpotParams.sizeSource = kSourcePressure;
+    gSpotParams.amountSource = kSourceFixed;
+    packet(100, 100, 32768);
+    ASSERT_EQ(sink.samples.size(), 1u);
+    EXPECT_EQ(sink.samples[0].size, 13) << "25 * 32768 / 65535, not the full 25";
+    EXPECT_EQ(sink.samples[0].pressure, 16384);
+    packet(101, 100, 65535);
+    packet(102, 100, 65535);
+    EXPECT_EQ(sink.samples[1].size, 25);
+    EXPECT_EQ(sink.samples[1].pressure, kSamplePressureLimit) << "full pressure, not 0xFFFF";
+    packet(103, 100, 1);
+    packet(104, 100, 1);
+    EXPECT_EQ(sink.samples[2].pressure, 1) << "a touch stays a touch";
+    EXPECT_EQ(sink.samples[2].size, 1);
+}
+
+TEST_F(Packets, AWheelPast32767ScalesTheAmount) {
+    context.ranges.wheelMax = 100000;
+    gSpotParams.amount = 15;
+    gSpotParams.amountSource = kSourceWheel;
+    gSpotParams.sizeSource = kSourceFixed;
+    packet(100, 100, 500, 1, 600, 50000);
+    ASSERT_EQ(sink.samples.size(), 1u);
+    EXPECT_EQ(sink.samples[0].amount, 2 * 8 + 1);  // 15 * 50000 / 100000 = 7.5 -> 8
+}
+
+TEST_F(Packets, ReadingsPastTheDevicesOwnMaximumCountAsTheMaximum) {
+    gSpotParams.brushSize = 25;
+    gSpotParams.sizeSource = kSourcePressure;
+    packet(100, 100, 40000);  // the device says 1000 at most
+    ASSERT_EQ(sink.samples.size(), 1u);
+    EXPECT_EQ(sink.samples[0].size, 25);
+    EXPECT_EQ(sink.samples[0].pressure, kSamplePressureLimit);
+}
+
+TEST(SamplePressure, FitsTheSampleWhateverTheDevice) {
+    DeviceRanges small{1023, 0, 0, 0, 0, 0}, large{65535, 0, 0, 0, 0, 0}, huge{0x7FFFFFFF, 0, 0, 0, 0, 0};
+    EXPECT_EQ(samplePressure(600, small), 600) << "readings of common tablets pass unchanged";
+    EXPECT_EQ(samplePressureMax(small), 1023);
+    EXPECT_EQ(samplePressureMax(large), kSamplePressureLimit);
+    EXPECT_EQ(samplePressureMax(DeviceRanges{}), 0);
+    for (const DeviceRanges& r : {small, large, huge})
+        for (uint32_t reading : {0u, 1u, 2u, 1000u, 32767u, 32768u, 65534u, 65535u, 65536u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+            const uint16_t p = samplePressure(reading, r);
+            EXPECT_LE(p, kSamplePressureLimit) << reading;
+            EXPECT_EQ(p == 0, reading == 0) << reading;
+        }
+    EXPECT_EQ(samplePressure(0x7FFFFFFF, huge), kSamplePressureLimit);
+    EXPECT_EQ(samplePressure(0x40000000, huge), 16384);
+}
+
 TEST_F(Packets, DustcleanScalesOnlyItsSize) {
     resetFake(kDustcleanModule);
     kDustcleanModule.hooks->setDefaults();
@@ -195,6 +252,83 @@ TEST_F(Packets, DustcleanScalesOnlyItsSize) {
     ASSERT_EQ(sink.samples.size(), 1u);
     EXPECT_EQ(sink.samples[0].size, 10);
     EXPECT_EQ(sink.samples[0].amount, 0);
+}
+
+// Sample blocks and the dialog's queue: a block the queue refuses (a full message
+// queue) is freed by the sender, as nobody else ever sees it.
+struct Queue {
+    bool refuse = false;
+    int offered = 0;
+    std::vector<TabletSample*> taken;
+};
+bool toQueue(void* c, TabletSample* block) {
+    auto* q = static_cast<Queue*>(c);
+    ++q->offered;
+    if (q->refuse) return false;
+    q->taken.push_back(block);
+    return true;
+}
+bool viaQueue(void* c, const TabletSample& s) {
+    return queueSample(SampleQueue{c, toQueue}, s);
+}
+
+TEST(SampleQueueing, ARefusedBlockIsFreed) {
+    resetFake(kSpotcleanModule);
+    Queue q;
+    q.refuse = true;
+    TabletSample s{3, 4, 5, 6, 700, 0};
+    EXPECT_FALSE(queueSample(SampleQueue{&q, toQueue}, s));
+    EXPECT_EQ(q.offered, 1);
+    EXPECT_EQ(gFake.liveBlocks, 0);
+}
+
+TEST(SampleQueueing, AnAcceptedBlockIsTheReceiversToFree) {
+    resetFake(kSpotcleanModule);
+    Queue q;
+    TabletSample s{3, 4, 5, 6, 700, 1};
+    EXPECT_TRUE(queueSample(SampleQueue{&q, toQueue}, s));
+    ASSERT_EQ(q.taken.size(), 1u);
+    EXPECT_EQ(gFake.liveBlocks, 1);
+    EXPECT_EQ(q.taken[0]->x, 3);
+    EXPECT_EQ(q.taken[0]->pressure, 700);
+    EXPECT_EQ(q.taken[0]->inverted, 1);
+    freeFixed(q.taken[0]);
+}
+
+TEST(SampleQueueing, NoBlockNothingOffered) {
+    resetFake(kSpotcleanModule);
+    gFake.failAllocationNumber = 0;
+    Queue q;
+    EXPECT_FALSE(queueSample(SampleQueue{&q, toQueue}, TabletSample{}));
+    EXPECT_EQ(q.offered, 0);
+}
+
+TEST_F(Packets, AFullQueueLeaksNoSampleAndTheLeavingSampleIsTriedAgain) {
+    Queue q;
+    q.refuse = true;
+    auto send = [&](int cx, int cy, uint32_t pressure) {
+        Packet p{0, 1, 0, 0, pressure, 0, 0, 600, 0};
+        context.clientX = cx;
+        context.clientY = cy;
+        handlePacket(state, p, context, kSpotcleanModule, viaQueue, &q);
+    };
+    send(100, 100, 500);  // over the image, refused
+    EXPECT_EQ(q.offered, 1);
+    EXPECT_FALSE(state.insideView);
+    q.refuse = false;
+    send(101, 100, 500);
+    send(102, 100, 500);  // this one is taken
+    EXPECT_TRUE(state.insideView);
+    q.refuse = true;
+    send(100, 10, 500);  // leaving: refused, so tried again at the next packet outside
+    EXPECT_TRUE(state.insideView);
+    q.refuse = false;
+    send(100, 11, 500);
+    EXPECT_FALSE(state.insideView);
+    ASSERT_EQ(q.taken.size(), 2u);
+    EXPECT_EQ(q.taken[1]->pressure, 0);
+    EXPECT_EQ(gFake.liveBlocks, 2) << "only the two taken blocks are alive";
+    for (TabletSample* b : q.taken) freeFixed(b);
 }
 
 TEST(MulDiv, RoundsHalvesAwayFromZero) {

@@ -115,6 +115,21 @@ TEST_F(Strokes, PressureOneDrawsTheSegmentThenEnds) {
     EXPECT_TRUE(gCalls.empty());
 }
 
+TEST_F(Strokes, PressuresOf32768AndMorePaintLikeAnyOther) {
+    // Read as signed 16-bit values these would be negative: the end-of-stroke notice.
+    feed(50, 50, 40000);
+    EXPECT_EQ(count('c'), 1) << "the stroke starts";
+    feed(60, 50, 0x8000);
+    EXPECT_EQ(count('s'), 11) << "and goes on";
+    feed(70, 50, 0xFFFE);
+    EXPECT_EQ(count('s'), 22);
+    EXPECT_EQ(state.lastPressure, 0xFFFE);
+    gCalls.clear();
+    feed(0, 0, kEndOfStroke, 0, 0);
+    EXPECT_TRUE(gCalls.empty());
+    EXPECT_EQ(state.lastPressure, 0);
+}
+
 TEST_F(Strokes, TheEndOfStrokeNoticeEndsWithoutDrawing) {
     feed(50, 50, 300);
     gCalls.clear();

@@ -2,6 +2,8 @@
 // fix-up and the one-step undo.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "filters/spotclean/spot_params.h"
 #include "framework/dialog/editing_dialog.h"
 #include "framework/host/image_access.h"
@@ -390,6 +392,68 @@ TEST_F(WorkImage, NoMemoryForUndoSaysSoAndTheFilterWorksWithoutIt) {
     snapshotUndo(host.record);
     releaseUndo(host.record);
     EXPECT_EQ(static_cast<void*>(host.record.outData), before);
+}
+
+// Records whose result rows are degenerate: no undo (and no block), so Z never swaps a
+// buffer smaller than the image in as the output.
+class UndoSize : public ::testing::Test {
+protected:
+    FilterRecord record{};
+    std::vector<uint8_t> out = std::vector<uint8_t>(64, 0x5A);
+    void SetUp() override {
+        resetFake(kSpotcleanModule);
+        record.filterRect = {0, 0, 3, 4};  // 4 x 3
+        record.planes = 3;
+        record.outLoPlane = 0;
+        record.outHiPlane = 2;
+        record.outData = out.data();
+        gPlugin.record = &record;
+    }
+    void TearDown() override {
+        if (gPlugin.undoOwn) freeFixed(gPlugin.undoOwn);
+        gPlugin.undoOwn = gPlugin.undoBuffer = nullptr;
+    }
+    void expectNoUndo() {
+        createUndo(record);
+        EXPECT_EQ(gPlugin.undoBuffer, nullptr);
+        EXPECT_EQ(gFake.liveBlocks, 0) << "no block, not even an empty one";
+        EXPECT_TRUE(gFake.messages.empty()) << "memory is not what is missing";
+        swapUndo(record);
+        EXPECT_EQ(record.outData, out.data()) << "Z leaves the host's buffer in place";
+        snapshotUndo(record);
+        releaseUndo(record);
+        EXPECT_EQ(record.outData, out.data());
+    }
+};
+
+TEST_F(UndoSize, RowBytesOfZeroOrLessRunWithoutUndo) {
+    for (int32_t rowBytes : {0, -12, -1}) {
+        record.outRowBytes = rowBytes;
+        expectNoUndo();
+    }
+}
+
+TEST_F(UndoSize, RowsShorterThanTheirPixelsAreRefused) {
+    record.outRowBytes = 4 * 3 - 1;
+    expectNoUndo();
+}
+
+TEST_F(UndoSize, AnEmptyRectangleRunsWithoutUndo) {
+    record.outRowBytes = 12;
+    record.filterRect = {0, 0, 0, 4};
+    expectNoUndo();
+    record.filterRect = {0, 4, 3, 4};
+    expectNoUndo();
+}
+
+TEST_F(UndoSize, RowsOfExactlyTheirPixelsHaveUndo) {
+    record.outRowBytes = 12;
+    createUndo(record);
+    ASSERT_NE(gPlugin.undoBuffer, nullptr);
+    EXPECT_EQ(gFake.liveBlocks, 1);
+    swapUndo(record);
+    EXPECT_EQ(static_cast<uint8_t*>(record.outData)[35], 0x5A) << "a copy of all 36 bytes";
+    releaseUndo(record);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ class DialogRun:
     """One host run: files in a scratch folder, the report afterwards."""
 
     def __init__(self, env, module, image=None, tupltype='RGB', size=(64, 48), tablet='',
-                 language=None, extra=()):
+                 language=None, extra=(), environment=None):
         self.env = env
         self.module = module
         self.folder = env.temp_path(module)
@@ -27,6 +27,7 @@ class DialogRun:
         self.tablet_config = tablet
         self.language = language
         self.extra = list(extra)
+        self.environment = dict(environment or {})  # for the host process
         self.report = None
         self.stdout = ''
 
@@ -42,7 +43,7 @@ class DialogRun:
         config = self.path('tablet.cfg')
         with open(config, 'w') as f:
             f.write('log=%s\n%s\n' % (self.env.win_path(self.path('tablet.log')), self.tablet_config))
-        extra = {'KX_TABLET_CONFIG': self.env.win_path(config)}
+        extra = dict(self.environment, KX_TABLET_CONFIG=self.env.win_path(config))
         if self.language:
             extra.update({'LANG': self.language, 'LC_ALL': self.language})
         args = ['run', '--plugin', self.env.win_path(harness.module_path(self.module)),

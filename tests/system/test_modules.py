@@ -217,10 +217,90 @@ class Selectors(unittest.TestCase):
         with open(params, "wb") as f:
             f.write(struct.pack("<hhiiB3x", 70, 40, 2, 0, 0))
         params_out = self.path("params2.bin")
-        self.run_module("spotclean", "--params-in", self.env.win_path(params),
+        self.run_module("spotclean", "--params-in", self.env.win_path(params), "--params-tag", "foto",
                         "--params-out", self.env.win_path(params_out))
         with open(params_out, "rb") as f:
             self.assertEqual(struct.unpack("<hhiiB", f.read()[:13]), (70, 15, 2, 0, 0))
+
+    # The parameters handle as hosts may hand it over: only one of ours that holds a
+    # whole record is read or written; anything else gives the defaults in a new handle.
+    DEFAULTS = (25, 2, 1, 1, 1)
+    STORED = struct.pack("<hhiiB", 70, 9, 2, 0, 0) + b"xyz"  # padding bytes included
+
+    def params_run(self, content, *flags, selectors=None, dialog=True):
+        source, result = self.path("params-in.bin"), self.path("params-out.bin")
+        with open(source, "wb") as f:
+            f.write(content)
+        if os.path.exists(result):
+            os.remove(result)
+        extra = ["--params-in", self.env.win_path(source), "--params-out", self.env.win_path(result)]
+        if selectors:
+            extra += ["--selectors", selectors]
+        report = self.run_module("spotclean", *(extra + list(flags)), dialog=dialog)
+        self.assertNotIn("fault", report)
+        with open(result, "rb") as f:
+            return report, f.read()
+
+    def test_a_foreign_or_short_handle_gives_defaults_and_no_fault(self):
+        # Four bytes at the very end of a page, a PAGE_NOACCESS page after them: reading
+        # or writing a whole record there faults at once.
+        for flags in (["--params-guard"], ["--params-guard", "--handle-procs"],
+                      ["--params-guard", "--params-tag", "foto"],
+                      ["--params-guard", "--params-tag", "foto", "--handle-procs"]):
+            with self.subTest(flags=flags):
+                self.env.clear_ini("Kestrix.ini")
+                report, data = self.params_run(b"\x46\x00\x09\x00", *flags)
+                self.assertEqual(report["result.parameters"], "0")
+                self.assertEqual(report["result.finish"], "0")
+                self.assertEqual(report["parameters.tag"], "FOTO", "a new handle of ours")
+                self.assertEqual(struct.unpack("<hhiiB", data[:13]), self.DEFAULTS)
+                if "--handle-procs" in flags and "foto" in flags:
+                    self.assertGreaterEqual(int(report["handleProcs.getSize.calls"]), 1)
+
+    def test_a_handle_of_ours_holding_the_record_is_read(self):
+        for flags in ([], ["--handle-procs"], ["--params-guard", "--handle-procs"]):
+            with self.subTest(flags=flags):
+                self.env.clear_ini("Kestrix.ini")
+                report, data = self.params_run(self.STORED, "--params-tag", "foto", *flags)
+                self.assertEqual(report["parameters.tag"], "host", "the host's handle kept")
+                self.assertEqual(struct.unpack("<hhiiB", data[:13]), (70, 9, 2, 0, 0))
+                if "--handle-procs" in flags:
+                    self.assertGreaterEqual(int(report["handleProcs.getSize.calls"]), 1)
+                else:
+                    self.assertNotIn("handleProcs.getSize.calls", report)
+
+    def test_finish_as_the_first_call_leaves_the_handle_byte_identical(self):
+        for flags in ([], ["--handle-procs"]):
+            with self.subTest(flags=flags):
+                report, data = self.params_run(self.STORED, "--params-tag", "foto", *flags,
+                                               selectors="finish", dialog=False)
+                self.assertEqual(report["result.finish"], "0")
+                self.assertEqual(data, self.STORED)
+
+    def test_about_after_a_dropped_invocation_does_not_fault(self):
+        # Parameters and Prepare, then the host drops the invocation and frees the record
+        # (its pages decommitted): About must not touch it.
+        report = self.run_module("spotclean", "--selectors", "parameters,prepare,drop,about",
+                                 out=False, dialog=False)
+        self.assertNotIn("fault", report)
+        self.assertEqual(report["dropped"], "1")
+        self.assertEqual(report["result.about"], "0")
+        self.assertEqual(report["messagebox.count"], "1")
+
+    def test_a_new_invocation_after_a_dropped_one_starts_clean(self):
+        params = self.path("params.bin")
+        with open(params, "wb") as f:
+            f.write(self.STORED)
+        report = self.run_module("spotclean", "--selectors",
+                                 "parameters,prepare,drop,parameters,prepare,start,finish",
+                                 "--params-in", self.env.win_path(params), "--params-tag", "foto")
+        self.assertNotIn("fault", report)
+        self.assertEqual(report["dropped"], "1")
+        self.assertEqual(report["result.start"], "0")
+        self.assertEqual(report["result.finish"], "0")
+        self.assertEqual(report["image.filtered"], "1")
+        _, _, _, _, data = harness.read_pam(self.path("out.pam"))
+        self.assertEqual(data, pattern(7, 5, 3))
 
     def test_settings_are_written_after_the_dialog_and_read_clamped(self):
         self.run_module("spotclean")

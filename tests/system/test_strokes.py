@@ -130,6 +130,37 @@ class Strokes(unittest.TestCase):
         self.assertEqual(run.value(base + 7, 'enabled'), '0', 'Revert disables itself')
         self.assertEqual(run.out_image()[4], pattern(W, H, 3), 'Revert restored the image')
 
+    def test_a_tablet_counting_pressure_past_32767_paints_whole_strokes(self):
+        packets = [(40, 40, 0, 0)] + [(40 + 8 * i, 40, 40000 + 2500 * i, 1) for i in range(10)]
+        packets += [(150, 40, 0, 0)]
+        run, samples, dabs = self.stroke(packets, tablet='pressure_max=65535')
+        pressing = [l for l in self.lines(samples) if l[4] not in ('0', '65535')]
+        self.assertGreaterEqual(len(pressing), 4)
+        for x, y, size, amount, pressure, inverted in pressing:
+            # Scaled into the sample's range; the size follows the pen (25 at full).
+            self.assertTrue(20000 <= int(pressure) <= 32767, pressure)
+            self.assertTrue(15 <= int(size) < 25, size)
+        ops = [l[0] for l in self.lines(dabs)]
+        self.assertEqual(ops[0], 'cap')
+        self.assertGreater(ops.count('step'), 50, 'one stroke along the whole path')
+        self.assertEqual(open(dabs).read(), self.replay(run, samples)[0])
+
+    def test_an_effect_out_of_memory_ends_the_dialog_not_the_host(self):
+        # The probe's cap dab throws std::bad_alloc, deep inside the dialog procedure.
+        run = DialogRun(self.env, 'strokeprobe', size=(W, H),
+                        environment={'KESTRIX_PROBE_THROW': 'cap'})
+        s = Script('wait-dialog', 'restore', 'tablet origin control 1012', 'tablet cursor 0')
+        for x, y, p, b in [(40, 40, 0, 0)] + [(40 + 8 * i, 40, 700, 1) for i in range(6)]:
+            s.add('tablet packet x=%d y=%d p=%d b=%d' % (x + self.left, y + self.top, p, b))
+        s.add('sleep 300')
+        run.run(s)
+        self.assertNotIn('fault', run.report)
+        self.assertEqual(run.report['result.start'], '-108')
+        self.assertEqual(run.report['image.filtered'], '0')
+        self.assertEqual(run.out_image()[4], pattern(W, H, 3), 'the host keeps its image')
+        # The dialog ended the ordinary way: its settings were saved after it.
+        self.assertIn('Spotclean', self.env.read_ini('Kestrix.ini'))
+
 
 if __name__ == '__main__':
     unittest.main()

@@ -5,6 +5,7 @@
 
 #include "host_args.h"
 #include "host_procs_win.h"
+#include "param_handle_win.h"
 #include "report_sink_win.h"
 
 namespace {
@@ -23,23 +24,49 @@ PixRect pix(const Rect16& r) { return {r.top, r.left, r.bottom, r.right}; }
 
 int16_t clamp16(int v) { return int16_t(v < -32768 ? -32768 : v > 32767 ? 32767 : v); }
 
+constexpr size_t kRecordSpace = 4096;  // a page: the record and room to spare, zeroed
+
+FilterRecord* newRecord() {
+    static_assert(sizeof(FilterRecord) <= kRecordSpace, "the record fits its page");
+    void* p = VirtualAlloc(nullptr, kRecordSpace, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!p) {
+        reportSet("fault", "no memory for the FilterRecord");
+        writeReport();
+        ExitProcess(3);
+    }
+    return static_cast<FilterRecord*>(p);
+}
+
 }  // namespace
 
 OSErr KX_CDECL sessionAdvanceState() { return g_session ? g_session->advanceState() : filterBadParameters; }
 
 FilterSession::FilterSession(const Image& image, const Image* mask, HWND mainWindow, const SessionOptions& options)
     : original_(image), work_(image), mask_(mask), window_(mainWindow), options_(options) {
-    std::memset(recordSpace_, 0, sizeof recordSpace_);
+    record_ = newRecord();
     g_session = this;
     fillRecord();
 }
 
 FilterSession::~FilterSession() {
     if (g_session == this) g_session = nullptr;
+    VirtualFree(record_, 0, MEM_RELEASE);
+    for (void* r : droppedRecords_) VirtualFree(r, 0, MEM_RELEASE);
+}
+
+void FilterSession::dropInvocation() {
+    for (Delivered* d : {&in_, &out_, &maskBuf_}) d->buffer.release();
+    // The host keeps the parameters handle, as it does between invocations.
+    options_.parameters = record_->parameters;
+    VirtualFree(record_, kRecordSpace, MEM_DECOMMIT);
+    droppedRecords_.push_back(record_);
+    record_ = newRecord();
+    fillRecord();
+    reportSet("dropped", int(droppedRecords_.size()));
 }
 
 void FilterSession::fillRecord() {
-    FilterRecord& r = record_;
+    FilterRecord& r = *record_;
     const Image& img = original_;
     PixRect fr = options_.haveFilterRect ? options_.filterRect : PixRect{0, 0, img.height, img.width};
     r.serialNumber = 0;
@@ -88,21 +115,22 @@ void FilterSession::fillRecord() {
     r.inputPadding = r.outputPadding = r.maskPadding = kPadNone;
     r.inputRate = r.maskRate = kOne;
     r.colorServices = hostColorServices;
+    r.handleProcs = options_.handleProcs ? hostHandleProcs() : nullptr;
 }
 
 bool FilterSession::rectsPending() const {
-    return !rectEmpty(pix(record_.inRect)) || !rectEmpty(pix(record_.outRect)) ||
-           (record_.haveMask && !rectEmpty(pix(record_.maskRect)));
+    return !rectEmpty(pix(record_->inRect)) || !rectEmpty(pix(record_->outRect)) ||
+           (record_->haveMask && !rectEmpty(pix(record_->maskRect)));
 }
 
 void FilterSession::commitOut() {
     if (!out_.buffer.data()) return;
-    storeToImage(work_, out_.rect, out_.lo, out_.hi, out_.buffer.data(), out_.rowBytes, pix(record_.filterRect));
+    storeToImage(work_, out_.rect, out_.lo, out_.hi, out_.buffer.data(), out_.rowBytes, pix(record_->filterRect));
 }
 
 OSErr FilterSession::advanceState() {
     const int n = ++advanceCalls_;
-    const FilterRecord& r = record_;
+    const FilterRecord& r = *record_;
     const std::string k = "advanceState." + std::to_string(n) + ".";
     reportSet("advanceState.calls", n);
     reportSet(k + "inRect", rectText(r.inRect));
@@ -120,7 +148,7 @@ OSErr FilterSession::advanceState() {
         // A host that says yes and hands out nothing.
         commitOut();
         for (Delivered* d : {&in_, &out_, &maskBuf_}) d->buffer.release();
-        record_.inData = record_.outData = record_.maskData = nullptr;
+        record_->inData = record_->outData = record_->maskData = nullptr;
         reportSet(k + "buffers", 0);
         return noErr;
     }
@@ -131,7 +159,7 @@ OSErr FilterSession::advanceState() {
 
 // Hands out the buffers the record asks for, after putting the previous output back.
 OSErr FilterSession::deliver(int n) {
-    FilterRecord& r = record_;
+    FilterRecord& r = *record_;
     const std::string k = "advanceState." + std::to_string(n) + ".";
     commitOut();
     for (Delivered* d : {&in_, &out_, &maskBuf_}) d->buffer.release();
@@ -191,7 +219,7 @@ bool FilterSession::sourceUntouched() const {
     const Delivered& d = in_;
     if (!d.buffer.data() || rectEmpty(d.rect)) return true;
     std::vector<uint8_t> fresh(size_t(d.rowBytes) * size_t(d.rect.bottom - d.rect.top));
-    if (fillFromImage(original_, d.rect, d.lo, d.hi, record_.inputPadding, fresh.data(), d.rowBytes) != FillResult::Ok)
+    if (fillFromImage(original_, d.rect, d.lo, d.hi, record_->inputPadding, fresh.data(), d.rowBytes) != FillResult::Ok)
         return false;
     return std::memcmp(fresh.data(), d.buffer.data(), fresh.size()) == 0;
 }
@@ -203,7 +231,7 @@ int16_t FilterSession::call(PluginEntry entry, int selector) {
         about.platformData = &platform_;
         entry(int16_t(selector), &about, &data_, &result);
     } else {
-        entry(int16_t(selector), &record_, &data_, &result);
+        entry(int16_t(selector), record_, &data_, &result);
     }
     reportSet("result." + selectorName(selector), result);
     return result;
@@ -213,6 +241,11 @@ void FilterSession::run(PluginEntry entry, const std::vector<int>& selectors) {
     bool filtered = false, filterOk = false;
     for (int sel : selectors) {
         int16_t result;
+        if (sel == kDropInvocation) {
+            dropInvocation();
+            filtered = filterOk = false;
+            continue;
+        }
         if (sel == filterSelectorContinue) {
             // A host calls Continue only while the plug-in still asks for pixels.
             if (!rectsPending()) {
@@ -231,10 +264,10 @@ void FilterSession::run(PluginEntry entry, const std::vector<int>& selectors) {
         } else {
             result = call(entry, sel);
             if (sel == filterSelectorStart) {
-                reportSet("after.start.inRect", rectText(record_.inRect));
-                reportSet("after.start.outRect", rectText(record_.outRect));
-                reportSet("after.start.maskRect", rectText(record_.maskRect));
-                reportSet("outData.isHostBuffer", record_.outData && record_.outData == out_.buffer.data() ? 1 : 0);
+                reportSet("after.start.inRect", rectText(record_->inRect));
+                reportSet("after.start.outRect", rectText(record_->outRect));
+                reportSet("after.start.maskRect", rectText(record_->maskRect));
+                reportSet("outData.isHostBuffer", record_->outData && record_->outData == out_.buffer.data() ? 1 : 0);
                 reportSet("inData.untouched", sourceUntouched() ? 1 : 0);
                 filtered = true;
                 filterOk = result == noErr;
@@ -249,5 +282,5 @@ void FilterSession::run(PluginEntry entry, const std::vector<int>& selectors) {
     succeeded_ = filtered && filterOk;
     reportSet("image.filtered", succeeded_ ? 1 : 0);
     for (Delivered* d : {&in_, &out_, &maskBuf_}) d->buffer.release();
-    record_.inData = record_.outData = record_.maskData = nullptr;
+    record_->inData = record_->outData = record_->maskData = nullptr;
 }

@@ -22,6 +22,7 @@ struct SessionOptions {
     bool advanceStateNoBuffers = false;  // success, but no buffers handed out
     bool invalidOwner = false;           // platformData.hwnd: a window that does not exist
     bool guardFront = false;
+    bool handleProcs = false;     // offer the host's handle suite (param_handle_win.h)
     Handle parameters = nullptr;  // handed to the plug-in; read back with parameters()
 };
 
@@ -37,7 +38,7 @@ public:
 
     // The image after filtering: the original unless Start (and any Continue) returned 0.
     const Image& result() const { return succeeded_ ? work_ : original_; }
-    Handle parameters() const { return record_.parameters; }
+    Handle parameters() const { return record_->parameters; }
 
 private:
     friend OSErr KX_CDECL sessionAdvanceState();
@@ -45,6 +46,9 @@ private:
     OSErr deliver(int n);
     void commitOut();
     void fillRecord();
+    // Abandons the invocation the way a host may: buffers and record freed, the record's
+    // pages decommitted; a new record for whatever comes next.
+    void dropInvocation();
     int16_t call(PluginEntry entry, int selector);
     bool rectsPending() const;
     bool sourceUntouched() const;
@@ -62,11 +66,11 @@ private:
     HWND window_;
     SessionOptions options_;
     PlatformData platform_ = {};
-    // The record with room to spare past its declared end, zeroed, as a later host may use it.
-    union {
-        FilterRecord record_;
-        uint8_t recordSpace_[1024];
-    };
+    // The record, in pages of its own with room to spare past its declared end, zeroed,
+    // as a later host may use it. Dropped records stay reserved but decommitted, so any
+    // later access through an old pointer faults and no new record takes their place.
+    FilterRecord* record_ = nullptr;
+    std::vector<void*> droppedRecords_;
     intptr_t data_ = 0;
     Delivered in_, out_, maskBuf_;
     int advanceCalls_ = 0;

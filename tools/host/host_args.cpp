@@ -30,6 +30,7 @@ std::vector<std::string> split(const std::string& s, char sep) {
 
 std::string selectorName(int selector) {
     if (selector >= 0 && selector <= 5) return kSelectorNames[selector];
+    if (selector == kDropInvocation) return "drop";
     return "selector" + std::to_string(selector);
 }
 
@@ -70,11 +71,19 @@ bool parseHostArgs(const std::vector<std::string>& argv, HostArgs& a, std::strin
                 int n = -1000000;
                 for (int k = 0; k < 6; ++k)
                     if (s == kSelectorNames[k]) n = k;
+                if (s == "drop") n = kDropInvocation;
                 if (n == -1000000 && (!toInt(s, n) || n < -32768 || n > 32767)) { error = "--selectors: unknown selector '" + s + "'"; return false; }
                 a.selectors.push_back(n);
             }
         } else if (o == "--params-in") { if (!value(a.paramsIn)) return false; }
         else if (o == "--params-out") { if (!value(a.paramsOut)) return false; }
+        else if (o == "--params-tag") {
+            if (!value(v)) return false;
+            if (v == "foto") a.paramsTagged = true;
+            else if (v == "none") a.paramsTagged = false;
+            else { error = "--params-tag wants foto or none"; return false; }
+        } else if (o == "--params-guard") a.paramsGuarded = true;
+        else if (o == "--handle-procs") a.handleProcs = true;
         else if (o == "--out") { if (!value(a.out)) return false; }
         else if (o == "--report") { if (!value(a.report)) return false; }
         else if (o == "--screenshot-main") { if (!value(a.screenshotMain)) return false; }

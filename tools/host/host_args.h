@@ -21,6 +21,9 @@ struct HostArgs {
     std::string holdClass;               // a window class registered for the plug-in first
     bool invalidOwner = false;           // platformData names a window that does not exist
     bool guardFront = false;
+    bool paramsTagged = false;  // --params-tag foto: the --params-in handle carries 'FOTO'
+    bool paramsGuarded = false; // --params-guard: its data ends at a PAGE_NOACCESS page
+    bool handleProcs = false;   // --handle-procs: the record offers the host's handle suite
     int answerButton = 1;  // IDOK; IDYES 6, IDNO 7, IDCANCEL 2
     std::string answerName = "ok";
     int timeoutMs = 60000;
@@ -29,5 +32,11 @@ struct HostArgs {
 // Returns false with a message for bad arguments.
 bool parseHostArgs(const std::vector<std::string>& argv, HostArgs& args, std::string& error);
 
-// "about", "parameters", ... or "selector<N>" for numbers outside 0..5.
+// Not a selector: in --selectors, "drop" makes the host abandon the invocation there,
+// as a host may between any two calls: it frees the FilterRecord (its pages are
+// decommitted, so the plug-in faults if it touches it again) and later selectors get a
+// new record, the parameters handle carried over.
+constexpr int kDropInvocation = 0x10000;
+
+// "about", "parameters", ... "drop", or "selector<N>" for numbers outside 0..5.
 std::string selectorName(int selector);

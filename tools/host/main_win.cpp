@@ -113,7 +113,14 @@ int runCommand(const HostArgs& a) {
         writeReport();
         return 2;
     }
-    if (!a.paramsIn.empty()) opt.parameters = makeHostHandle(params);
+    if (!a.paramsIn.empty()) {
+        HostHandleShape shape;
+        shape.tag = a.paramsTagged ? kHandleTag : 0;
+        shape.guarded = a.paramsGuarded;
+        opt.parameters = makeHostHandle(params, shape);
+        if (!opt.parameters) return fail(1, "cannot make the parameters handle");
+    }
+    opt.handleProcs = a.handleProcs;
 
     HWND window = createMainWindow(false);
     setHostProcsOwner(window);

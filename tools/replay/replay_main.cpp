@@ -130,8 +130,8 @@ int main(int argc, char** argv) {
                 clampParams(module);  // a log is a file like any other: its values may be anything
             }
         } else if (e.kind == SampleLogEntry::device) {
-            gDevice.pressureMax = int16_t(e.pressureMax);
-            gDevice.wheelMax = int16_t(e.wheelMax);
+            gDevice.pressureMax = e.pressureMax;
+            gDevice.wheelMax = e.wheelMax;
         } else if (e.kind == SampleLogEntry::apply) {
             if (!applyWork()) return usage("no memory for the applied image");
         } else if (e.kind == SampleLogEntry::revert) {

@@ -11,6 +11,7 @@
 void* allocFixed(size_t bytes) { return std::calloc(1, bytes ? bytes : 1); }
 void freeFixed(void* block) { std::free(block); }
 Handle newHostHandle(size_t) { return nullptr; }
+size_t systemHandleSize(Handle) { return 0; }
 
 MessageAnswer showMessage(intptr_t, const char* text, const char* caption, MessageKind) {
     std::fprintf(stderr, "%s: %s\n", caption, text);

@@ -1,6 +1,8 @@
 #include "tools/stroke_probe/record_effect.h"
 
 #include <cstdlib>
+#include <new>
+#include <string>
 
 #include "filters/spotclean/spot_params.h"
 #include "framework/host/image_access.h"
@@ -9,6 +11,14 @@
 namespace {
 
 std::FILE* gLog;
+// KESTRIX_PROBE_THROW names a dab operation ("cap", "step" or "restore") that throws
+// std::bad_alloc when it is called, as an effect out of memory would: the dialog must
+// catch it before it reaches the system's message dispatch.
+std::string gThrowAt;
+
+void maybeThrow(const char* op) {
+    if (!gThrowAt.empty() && gThrowAt == op) throw std::bad_alloc();
+}
 
 void log(const char* op, const Dab& d, int direction, int span) {
     if (!gLog) return;
@@ -35,16 +45,19 @@ void darken(const Dab& d) {
 
 void cap(const Dab& d) {
     log("cap", d, -1, -1);
+    maybeThrow("cap");
     darken(d);
 }
 
 void step(const Dab& d, int direction, int span) {
     log("step", d, direction, span);
+    maybeThrow("step");
     darken(d);
 }
 
 void restore(const Dab& d, int direction, int span) {
     log("restore", d, direction, span);
+    maybeThrow("restore");
     const FilterRecord* r = gPlugin.record;
     if (!r || !inside(*r, d.x, d.y)) return;
     const SourcePlanes source = sourcePlanes(*r);  // the applied image after an Apply
@@ -58,6 +71,8 @@ bool initBuffers() {
     // Inside a host the log's path comes from the environment of the host process.
     if (!gLog)
         if (const char* path = std::getenv("KESTRIX_DAB_LOG")) gLog = std::fopen(path, "a");
+    const char* throwAt = std::getenv("KESTRIX_PROBE_THROW");
+    gThrowAt = throwAt ? throwAt : "";
     return kSpotcleanModule.hooks->initBuffers();
 }
 

@@ -111,9 +111,9 @@ Config parseConfig(const std::string& text, std::vector<std::string>* errors) {
                 fail(key + ": expected 0 or 1, got \"" + value + "\"");
         };
         if (key == "pressure_max") {
-            number(&c.pressureMax, 0, 0x7FFF);
+            number(&c.pressureMax, 0, 0x7FFFFFFF);  // an axis maximum is a LONG
         } else if (key == "wheel_max") {
-            number(&c.wheelMax, 0, 0x7FFF);
+            number(&c.wheelMax, 0, 0x7FFFFFFF);
         } else if (key == "orientation") {
             flag(&c.orientation);
         } else if (key == "azimuth_resolution") {
