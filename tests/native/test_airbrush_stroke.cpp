@@ -134,7 +134,6 @@ TEST(SprayStroke, RestingPenBuildsUp) {
     g.step(big);
     big.repeat = 1;
     g.step(big);
-    Points dabs;
     EXPECT_EQ(g.step(g.sample(30, 15, 30, 30)).dabs, 5);  // 21, 23, ..., 29
 
     // The eraser does not build up at rest.
