@@ -241,7 +241,7 @@ TEST_F(Entry, AHandleWithoutOurTagGivesDefaultsInANewHandle) {
     host.record.parameters = foreign;
     EXPECT_EQ(call(filterSelectorParameters), noErr);
     EXPECT_EQ(gSpotParams.brushSize, 25) << "the defaults, not the foreign bytes";
-    ASSERT_NE(host.record.parameters, foreign);
+    ASSERT_NE(Handle(host.record.parameters), foreign);
     EXPECT_EQ(host.record.parameters->tag, kHandleTag);
     EXPECT_EQ(handleParams().brushSize, 25);
     call(filterSelectorFinish);
@@ -256,7 +256,7 @@ TEST_F(Entry, OurTagOnASmallerRecordGivesDefaultsAndIsNeverWritten) {
     EXPECT_EQ(call(filterSelectorParameters), noErr);
     EXPECT_EQ(gSpotParams.brushSize, 25);
     EXPECT_EQ(gSpotParams.amount, 2);
-    EXPECT_NE(host.record.parameters, small);
+    EXPECT_NE(Handle(host.record.parameters), small);
     // Even when the host hands the small handle back at Finish, it is not written.
     host.record.parameters = small;
     gSpotParams.brushSize = 80;

@@ -419,10 +419,10 @@ protected:
         EXPECT_EQ(gFake.liveBlocks, 0) << "no block, not even an empty one";
         EXPECT_TRUE(gFake.messages.empty()) << "memory is not what is missing";
         swapUndo(record);
-        EXPECT_EQ(record.outData, out.data()) << "Z leaves the host's buffer in place";
+        EXPECT_EQ(static_cast<void*>(record.outData), out.data()) << "Z leaves the host's buffer in place";
         snapshotUndo(record);
         releaseUndo(record);
-        EXPECT_EQ(record.outData, out.data());
+        EXPECT_EQ(static_cast<void*>(record.outData), out.data());
     }
 };
 
