@@ -255,7 +255,7 @@ void spotSmallSides(benchmark::State& state) {
     gMedianPath = MedianPath::automatic;
 }
 BENCHMARK(spotSmallSides)
-    ->ArgsProduct({{0, 1}, {3, 9, 25, 99}, {3, 5, 7}, {0, 1}})
+    ->ArgsProduct({{0, 1}, {3, 9, 25, 49, 99}, {3, 5, 7}, {0, 1}})
     ->ArgNames({"step", "size", "k", "histograms"})
     ->Unit(benchmark::kMicrosecond);
 

@@ -71,7 +71,7 @@ void dustCapDab(const Dab& dab) {
     DustRun run;
     if (!prepare(run)) return;
     const PixelRule rule{threshold, run.level};
-    if (histogramsFor(run.k, dab.size) && histogramCap(run.view, run.k, rule, dab.x, dab.y, dab.size)) return;
+    if (histogramsFor(run.k, dab.size, true) && histogramCap(run.view, run.k, rule, dab.x, dab.y, dab.size)) return;
     walkCapDisc(dab.x, dab.y, dab.size, dustSpan, &run);
 }
 
@@ -80,7 +80,7 @@ void dustStepDab(const Dab& dab, int direction, int spanLength) {
     if (!prepare(run)) return;
     const int w = spanLength;
     const PixelRule rule{threshold, run.level};
-    const bool fast = histogramsFor(run.k);
+    const bool fast = histogramsFor(run.k, w, false);
     if (direction == kSpanRow) {
         if (fast && histogramSpan(run.view, run.k, rule, false, dab.y, dab.x - w / 2, dab.x - w / 2 + w)) return;
         dustSpan(&run, dab.y, dab.x - w / 2, dab.x - w / 2 + w);

@@ -11,7 +11,7 @@
 
 MedianPath gMedianPath = MedianPath::automatic;
 
-bool histogramsFor(int k, int capSize) {
+bool histogramsFor(int k, int size, bool cap) {
     if (k < 1 || k > kHistogramMaxSide) return false;
     switch (gMedianPath) {
     case MedianPath::reference:
@@ -19,7 +19,7 @@ bool histogramsFor(int k, int capSize) {
     case MedianPath::histogram:
         return true;
     default:
-        return k >= 5 || (k >= 3 && capSize >= 9);
+        return k >= 7 || (k >= 5 && size >= 9) || (k >= 3 && cap && size >= 40);
     }
 }
 
@@ -211,6 +211,7 @@ struct Scan {
     void addRow(ColumnSet& s, int y, int weight) {
         byChannels([&](auto n) { addRowOf<decltype(n)::value>(s, y, weight); });
     }
+    // Fine bins only: build() sums the coarse ones afterwards.
     template <int channels>
     void addRowOf(ColumnSet& s, int y, int weight) {
         const uint8_t* p = srcAt(c0, y);
@@ -219,8 +220,30 @@ struct Scan {
             for (int ch = 0; ch < channels; ++ch, h += kColumnBytes) {
                 const int v = p[ch];
                 h[v] = uint8_t(h[v] + weight);
-                h[kBins + (v >> 4)] = uint8_t(h[kBins + (v >> 4)] + weight);
             }
+    }
+    // Each coarse bin of every column histogram of `s` as the sum of its 16 fine bins.
+    void sumCoarse(ColumnSet& s) {
+        uint8_t* h = s.hist;
+        for (int n = (c1 - c0 + 1) * g.channels; n > 0; --n, h += kColumnBytes) {
+#if defined(__SSE2__)
+            const __m128i zero = _mm_setzero_si128();
+            for (int b = 0; b < kBlocks; b += 2) {
+                // Two bins' bytes summed in halves, the halves added, the pair stored.
+                const __m128i s0 = _mm_sad_epu8(_mm_load_si128(reinterpret_cast<const __m128i*>(h + b * 16)), zero);
+                const __m128i s1 = _mm_sad_epu8(_mm_load_si128(reinterpret_cast<const __m128i*>(h + b * 16 + 16)), zero);
+                const __m128i both = _mm_add_epi32(_mm_unpacklo_epi64(s0, s1), _mm_unpackhi_epi64(s0, s1));
+                h[kBins + b] = uint8_t(_mm_cvtsi128_si32(both));
+                h[kBins + b + 1] = uint8_t(_mm_extract_epi16(both, 4));
+            }
+#else
+            for (int b = 0; b < kBlocks; ++b) {
+                int sum = 0;
+                for (int j = 0; j < 16; ++j) sum += h[b * 16 + j];
+                h[kBins + b] = uint8_t(sum);
+            }
+#endif
+        }
     }
     // Row `leaving` goes out of the column histograms of `s`, row `entering` comes in.
     void swapRows(ColumnSet& s, int leaving, int entering) {
@@ -251,6 +274,7 @@ struct Scan {
             addRow(s, y, run);
             j += run;
         }
+        sumCoarse(s);
         s.top = top;
         s.built = true;
     }

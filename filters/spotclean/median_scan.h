@@ -32,11 +32,11 @@ extern MedianPath gMedianPath;
 // The largest side the histograms take (dustclean's radius 16).
 constexpr int kHistogramMaxSide = 33;
 
-// Whether a dab of side k should use the histogram functions below: a span
-// (capSize 0) or a cap of that size. As measured (bench_dabs spotSmallSides), they pay
-// from side 5 for every dab, and at side 3 for caps of size 9 and more; side 1 is the
-// pixel itself.
-bool histogramsFor(int k, int capSize = 0);
+// Whether a dab of side k and the given size (brush diameter, or a dustclean step's span
+// length) should use the histogram functions below. As measured (bench_dabs
+// spotSmallSides), they pay for every dab from side 7 on, from side 5 on for sizes of 9
+// and more, and at side 3 for caps of size 40 and more; the reference keeps the rest.
+bool histogramsFor(int k, int size, bool cap);
 
 // What a dab does with one pixel that takes part, given the medians and the pixel's own
 // values in the buffer the medians read (both for the processed channels): fills

@@ -65,7 +65,7 @@ void spotCapDab(const Dab& dab) {
     SpeckView v;
     const int k = sideOf(dab);
     if (k <= 0 || !prepare(v)) return;
-    if (histogramsFor(k, dab.size) && histogramCap(v, k, kHalfway, dab.x, dab.y, dab.size)) return;
+    if (histogramsFor(k, dab.size, true) && histogramCap(v, k, kHalfway, dab.x, dab.y, dab.size)) return;
     DiscRun run{&v, k};
     walkCapDisc(dab.x, dab.y, dab.size, cleanSpan, &run);
 }
@@ -75,7 +75,7 @@ void spotStepDab(const Dab& dab, int direction, int /*spanLength*/) {
     const int k = sideOf(dab);
     if (k <= 0 || !prepare(v)) return;
     const int r = std::max(1, dab.size / 2);
-    const bool fast = histogramsFor(k);
+    const bool fast = histogramsFor(k, dab.size, false);
     if (direction == kSpanRow) {
         if (fast && histogramSpan(v, k, kHalfway, false, dab.y, dab.x - r, dab.x - r + dab.size)) return;
         DiscRun run{&v, k};
