@@ -49,6 +49,19 @@ inline void addSub16(uint16_t* sums, const uint8_t* add, const uint8_t* sub) {
     _mm_store_si128(w, lo);
     _mm_store_si128(w + 1, hi);
 }
+// The 16 bins at `add`, `add + stride`, ... (`count` of them) into `sums`.
+inline void addRun16(uint16_t* sums, const uint8_t* add, intptr_t stride, int count) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i* w = reinterpret_cast<__m128i*>(sums);
+    __m128i lo = _mm_load_si128(w), hi = _mm_load_si128(w + 1);
+    for (; count > 0; --count, add += stride) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(add));
+        lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(a, zero));
+        hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(a, zero));
+    }
+    _mm_store_si128(w, lo);
+    _mm_store_si128(w + 1, hi);
+}
 inline void addTimes16(uint16_t* sums, const uint8_t* add, int times) {
     const __m128i zero = _mm_setzero_si128(), t = _mm_set1_epi16(int16_t(times));
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(add));
@@ -59,6 +72,10 @@ inline void addTimes16(uint16_t* sums, const uint8_t* add, int times) {
 #else
 inline void addSub16(uint16_t* sums, const uint8_t* add, const uint8_t* sub) {
     for (int j = 0; j < 16; ++j) sums[j] = uint16_t(sums[j] + add[j] - sub[j]);
+}
+inline void addRun16(uint16_t* sums, const uint8_t* add, intptr_t stride, int count) {
+    for (; count > 0; --count, add += stride)
+        for (int j = 0; j < 16; ++j) sums[j] = uint16_t(sums[j] + add[j]);
 }
 inline void addTimes16(uint16_t* sums, const uint8_t* add, int times) {
     for (int j = 0; j < 16; ++j) sums[j] = uint16_t(sums[j] + times * add[j]);
@@ -287,19 +304,26 @@ struct Scan {
         for (; s.top > top; --s.top) swapRows(s, clampTo(s.top - 1 + k, g.height), clampTo(s.top - 1, g.height));
     }
 
+    // `sums` = the 16 bins at `offset` of channel ch summed over the window's columns.
+    void sumWindow(const ColumnSet& s, int ch, int offset, uint16_t* sums) const {
+        std::fill(sums, sums + 16, uint16_t(0));
+        if (left >= 0 && left + k <= g.width) {  // no border repeated
+            addRun16(sums, column(s, left, ch) + offset, intptr_t(g.channels) * kColumnBytes, k);
+            return;
+        }
+        for (int i = 0; i < k;) {
+            const int c = clampTo(left + i, g.width);
+            int run = 1;
+            while (i + run < k && clampTo(left + i + run, g.width) == c) ++run;
+            addTimes16(sums, column(s, c, ch) + offset, run);
+            i += run;
+        }
+    }
     // The window of the first pixel x of a span on set `s`.
     void startWindow(const ColumnSet& s, int x) {
         left = x - half;
         for (int ch = 0; ch < g.channels; ++ch) {
-            uint16_t* w = coarse[ch];
-            std::fill(w, w + kBlocks, uint16_t(0));
-            for (int i = 0; i < k;) {
-                const int c = clampTo(left + i, g.width);
-                int run = 1;
-                while (i + run < k && clampTo(left + i + run, g.width) == c) ++run;
-                addTimes16(w, column(s, c, ch) + kBins, run);
-                i += run;
-            }
+            sumWindow(s, ch, kBins, coarse[ch]);
             std::fill(synced[ch], synced[ch] + kBlocks, kNever);
         }
     }
@@ -321,14 +345,7 @@ struct Scan {
         uint16_t* f = fine[ch][b];
         const int off = b * 16;
         if (from == kNever || 2 * (left - from) >= k) {
-            std::fill(f, f + 16, uint16_t(0));
-            for (int i = 0; i < k;) {
-                const int c = clampTo(left + i, g.width);
-                int run = 1;
-                while (i + run < k && clampTo(left + i + run, g.width) == c) ++run;
-                addTimes16(f, column(s, c, ch) + off, run);
-                i += run;
-            }
+            sumWindow(s, ch, off, f);
         } else {
             for (int q = from; q < left; ++q) {
                 const int leaving = clampTo(q, g.width), entering = clampTo(q + k, g.width);
