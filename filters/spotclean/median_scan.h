@@ -9,11 +9,14 @@
 // values), and the window's histogram as the sum of the k column histograms under it:
 // stepping one pixel right subtracts the column that leaves and adds the one that enters
 // (16 coarse bins; the fine bins of a coarse bin are brought up to date only when the
-// median falls in it). The median is found by walking the coarse bins, then the 16 fine
-// bins of the one that holds the rank. The column histograms of a cap move from one disc
-// row to the next by the pixel rows that leave and enter them; a cap keeps four sets of
-// them, as the midpoint circle visits four runs of consecutive rows (near the centre and
-// near the edge, below and above it).
+// median falls in it: the constant-time median filter of Perreault and Hebert, as in
+// OpenCV's medianBlur). The median is found by walking the coarse bins, then the 16 fine
+// bins of the one that holds the rank; each walk is one 16-lane running total compared
+// with the rank (SSE2), without a branch per bin. A step's span takes its column
+// histograms afresh (k pixels each, for k - 1 + the span's length columns); those of a
+// cap move from one disc row to the next by the pixel rows that leave and enter them,
+// and a cap keeps four sets of them, as the midpoint circle visits four runs of
+// consecutive rows (near the centre and near the edge, below and above it).
 //
 // With buildup the dab reads the result it writes: every pixel written is followed into
 // every column histogram whose rows hold it and into the window sums, so that later
