@@ -1,13 +1,25 @@
 // Dab operations of spotclean and dustclean on a 512 x 512 RGB image: the disc at the
 // samples, the line across the motion at each step, the eraser, and a typical stroke
-// segment walked as the stroke layer does.
+// segment walked as the stroke layer does; a whole sample at the largest brush and the
+// strongest setting; and OpenCV's medianBlur at k = 31 on the same image as the yardstick
+// for the cost per pixel (where OpenCV's image processing is installed).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
 #include <random>
 #include <vector>
 
+#ifdef KX_BENCH_OPENCV
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#endif
+
 #include "filters/spotclean/dust_params.h"
+#include "filters/spotclean/median_scan.h"
+#include "filters/spotclean/speck_core.h"
 #include "filters/spotclean/spot_params.h"
 #include "framework/brush/stroke.h"
 #include "framework/host/module.h"
@@ -67,11 +79,60 @@ void sizesAndStrengths(benchmark::internal::Benchmark* b, int maxStrength) {
 void spotArgs(benchmark::internal::Benchmark* b) { sizesAndStrengths(b, 15); }
 void dustArgs(benchmark::internal::Benchmark* b) { sizesAndStrengths(b, 16); }
 
+// This thread's processor time in seconds: the machine may be shared, and Google
+// Benchmark's CPU column is what the figures here are compared with.
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
+}
+
+// OpenCV's medianBlur per pixel at k = 31 on the shared image, set by the first case of
+// the run (registered first); 0 without OpenCV.
+double gOpenCvPerPixel = 0;
+
+#ifdef KX_BENCH_OPENCV
+void opencvMedianBlur31(benchmark::State& state) {
+    cv::setNumThreads(1);
+    const cv::Mat src(kSide, kSide, CV_8UC3, image().in.data());
+    cv::Mat dst;
+    const double t0 = cpuSeconds();
+    for (auto _ : state) {
+        cv::medianBlur(src, dst, 31);
+        benchmark::DoNotOptimize(dst.data);
+    }
+    const double perPixel = (cpuSeconds() - t0) / double(state.iterations()) / (double(kSide) * kSide);
+    gOpenCvPerPixel = perPixel;
+    state.counters["ns_per_px"] = perPixel * 1e9;
+}
+BENCHMARK(opencvMedianBlur31)->Unit(benchmark::kMillisecond);
+#endif
+
+// The pixels a cap processes (rows the disc visits twice count twice), clipped to the image.
+void countSpan(void* context, int y, int x0, int x1) {
+    if (y < 0 || y >= kSide) return;
+    *static_cast<long*>(context) += std::max(0, std::min(x1, kSide - 1) - std::max(x0, 0) + 1);
+}
+long capPixels(const Dab& d) {
+    long pixels = 0;
+    walkCapDisc(d.x, d.y, d.size, countSpan, &pixels);
+    return pixels;
+}
+
+// Times `capDab(d)` and adds its cost per pixel, and that cost over OpenCV's.
+void timeCap(benchmark::State& state, const EffectHooks& hooks, const Dab& d) {
+    const double t0 = cpuSeconds();
+    for (auto _ : state) hooks.capDab(d);
+    const double perPixel = (cpuSeconds() - t0) / double(state.iterations()) / double(capPixels(d));
+    state.counters["ns_per_px"] = perPixel * 1e9;
+    if (gOpenCvPerPixel > 0) state.counters["x_opencv"] = perPixel / gOpenCvPerPixel;
+}
+
 void spotCap(benchmark::State& state) {
     Effect e(kSpotcleanModule);
     gSpotParams.buildup = 0;  // each run filters the same pixels
     const Dab d = dabAt(int(state.range(0)), 2 * int(state.range(1)) + 1, 1000, false);
-    for (auto _ : state) e.hooks.capDab(d);
+    timeCap(state, e.hooks, d);
 }
 void spotStep(benchmark::State& state) {
     Effect e(kSpotcleanModule);
@@ -89,7 +150,7 @@ void dustCap(benchmark::State& state) {
     gDustParams.radius = int16_t(state.range(1));
     gDustParams.level = 50;
     const Dab d = dabAt(int(state.range(0)), 0, 1000, false);
-    for (auto _ : state) e.hooks.capDab(d);
+    timeCap(state, e.hooks, d);
 }
 void dustStep(benchmark::State& state) {
     Effect e(kDustcleanModule);
@@ -121,13 +182,15 @@ void countingStep(const Dab& d, int direction, int spanLength) {
     gStep(d, direction, spanLength);
 }
 
-void segment(benchmark::State& state, const ModuleInfo& module, SpanRule rule, int amount) {
+void segment(benchmark::State& state, const ModuleInfo& module, SpanRule rule, int amount,
+             int size = 25, int spotBuildup = 1, int dustBuildup = 0, int dustRadius = 2) {
     Effect e(module);
-    gSpotParams.buildup = 1;
-    gDustParams.buildup = 0;
+    gSpotParams.buildup = uint8_t(spotBuildup);
+    gDustParams.buildup = uint8_t(dustBuildup);
+    gDustParams.radius = int16_t(dustRadius);
     gStep = e.hooks.stepDab;
-    const TabletSample from{200, 200, 25, int16_t(amount), 800, 0};
-    const TabletSample to{240, 215, 25, int16_t(amount), 800, 0};
+    const TabletSample from{200, 200, int16_t(size), int16_t(amount), 800, 0};
+    const TabletSample to{240, 215, int16_t(size), int16_t(amount), 800, 0};
     gDabs = 0;
     for (auto _ : state) {
         walkSegment(countingStep, from, to, kSide, kSide, rule);
@@ -149,6 +212,63 @@ void dustSegment(benchmark::State& state) {  // default radius 2
 BENCHMARK(spotSegment)->Unit(benchmark::kMicrosecond);
 BENCHMARK(dustSegment)->Unit(benchmark::kMicrosecond);
 
+// The same segment at the largest brush (size 99) and the strongest setting (spotclean
+// amount 15: k = 31; dustclean radius 16: k = 33), with buildup off and on (argument).
+// The pen delivers a sample about every 10 ms; one sample's work should stay within 2 ms.
+void spotSampleStrongest(benchmark::State& state) {
+    segment(state, kSpotcleanModule, SpanRule::truncateAfterDoubling, 31, 99, int(state.range(0)));
+}
+void dustSampleStrongest(benchmark::State& state) {
+    segment(state, kDustcleanModule, SpanRule::truncateBeforeDoubling, 0, 99, 1, int(state.range(0)), 16);
+}
+BENCHMARK(spotSampleStrongest)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(dustSampleStrongest)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The largest caps with buildup on: every pixel written is read again by the next ones.
+void spotCapBuildup(benchmark::State& state) {
+    Effect e(kSpotcleanModule);
+    gSpotParams.buildup = 1;
+    timeCap(state, e.hooks, dabAt(99, 31, 1000, false));
+}
+void dustCapBuildup(benchmark::State& state) {
+    Effect e(kDustcleanModule);
+    gDustParams.buildup = 1;
+    gDustParams.radius = 16;
+    gDustParams.level = 50;
+    timeCap(state, e.hooks, dabAt(99, 0, 1000, false));
+}
+BENCHMARK(spotCapBuildup)->Unit(benchmark::kMicrosecond);
+BENCHMARK(dustCapBuildup)->Unit(benchmark::kMicrosecond);
+
+// Where the histograms start to pay: spotclean's cap and row step at small sides k and
+// several sizes, on each path (0 the reference, 1 the histograms).
+void spotSmallSides(benchmark::State& state) {
+    Effect e(kSpotcleanModule);
+    gSpotParams.buildup = 0;
+    gMedianPath = state.range(3) ? MedianPath::histogram : MedianPath::reference;
+    const bool cap = state.range(0) == 0;
+    const Dab d = dabAt(int(state.range(1)), int(state.range(2)), 1000, false);
+    for (auto _ : state) {
+        if (cap) e.hooks.capDab(d);
+        else e.hooks.stepDab(d, kSpanRow, d.size);
+    }
+    gMedianPath = MedianPath::automatic;
+}
+BENCHMARK(spotSmallSides)
+    ->ArgsProduct({{0, 1}, {3, 9, 25, 49, 99}, {3, 5, 7}, {0, 1}})
+    ->ArgNames({"step", "size", "k", "histograms"})
+    ->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+#ifndef KX_BENCH_OPENCV
+    std::printf("bench_dabs: built without OpenCV (no libopencv-imgproc-dev): no medianBlur "
+                "yardstick, no x_opencv ratios\n");
+#endif
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

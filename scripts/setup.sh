@@ -22,8 +22,8 @@ install() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 }
 
-native_pkgs=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pil zip
-             clang libclang-rt-14-dev)
+native_pkgs=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libopencv-imgproc-dev
+             python3 python3-pil zip clang libclang-rt-14-dev)
 win_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           xvfb xauth imagemagick)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "filters/spotclean/median_scan.h"
 #include "filters/spotclean/speck_core.h"
 #include "framework/brush/restore.h"
 #include "filters/spotclean/spot_params.h"
@@ -26,6 +27,13 @@ void cleanAt(const SpeckView& v, int x, int y, int k) {
     uint8_t* out = v.out + intptr_t(y) * v.outRow + intptr_t(x) * v.planes;
     for (int c = 0; c < v.channels; ++c) out[c] = uint8_t((medians[c] >> 1) + (cur[c] >> 1));
 }
+
+// cleanAt's write for the histogram path: the same halves.
+bool halfway(const PixelRule&, const uint8_t* medians, const uint8_t* own, int channels, uint8_t* result) {
+    for (int c = 0; c < channels; ++c) result[c] = uint8_t((medians[c] >> 1) + (own[c] >> 1));
+    return true;
+}
+const PixelRule kHalfway{halfway, 0};
 
 int sideOf(const Dab& dab) { return std::min<int>(dab.amount, kSpotMaxSide); }
 
@@ -58,6 +66,7 @@ void spotCapDab(const Dab& dab) {
     SpeckView v;
     const int k = sideOf(dab);
     if (k <= 0 || !prepare(v)) return;
+    if (histogramsFor(k, dab.size, true) && histogramCap(v, k, kHalfway, dab.x, dab.y, dab.size)) return;
     DiscRun run{&v, k};
     walkCapDisc(dab.x, dab.y, dab.size, cleanSpan, &run);
 }
@@ -67,12 +76,15 @@ void spotStepDab(const Dab& dab, int direction, int /*spanLength*/) {
     const int k = sideOf(dab);
     if (k <= 0 || !prepare(v)) return;
     const int r = std::max(1, dab.size / 2);
+    const bool fast = histogramsFor(k, dab.size, false);
     if (direction == kSpanRow) {
+        if (fast && histogramSpan(v, k, kHalfway, false, dab.y, dab.x - r, dab.x - r + dab.size)) return;
         DiscRun run{&v, k};
         cleanSpan(&run, dab.y, dab.x - r, dab.x - r + dab.size);
     } else if (direction == kSpanColumn) {
         if (dab.x < 0 || dab.x >= v.width) return;
         const int y0 = std::max(dab.y - r, 0), y1 = std::min(dab.y - r + dab.size, v.height - 1);
+        if (fast && histogramSpan(v, k, kHalfway, true, dab.x, y0, y1)) return;
         for (int y = y0; y <= y1; ++y) cleanAt(v, dab.x, y, k);
     }
 }
