@@ -16,6 +16,16 @@ int inStride(const FilterRecord& r) { return r.inHiPlane - r.inLoPlane + 1; }
 
 bool buffersPresent(const FilterRecord& r) { return r.inData != nullptr && r.outData != nullptr; }
 
+// Every row the host hands over is at least as long as its pixels: the effects, Revert
+// and undo step through whole rows, and a shorter stride would overlap rows or run
+// past the buffer's end.
+bool rowsHoldTheirPixels(const FilterRecord& r) {
+    const int64_t width = std::max(extentWidth(r), 0);
+    if (int64_t(r.inRowBytes) < width * inStride(r)) return false;
+    if (int64_t(r.outRowBytes) < width * std::max<int>(r.planes, 0)) return false;
+    return !r.haveMask || int64_t(r.maskRowBytes) >= width;
+}
+
 // Our applied copy holds every pixel the effects may address: the larger of the copy
 // extent (outRect) and the filter rectangle (the same after requestImage), in packed
 // rows of width x planes bytes.
@@ -79,7 +89,7 @@ bool requestImage(FilterRecord& r) {
     if (gPlugin.result != noErr) return false;
     // A host that answers success without buffers gets treated as one that failed:
     // nothing may touch an absent buffer, and Start must not report success.
-    if (buffersPresent(r) && (!r.haveMask || r.maskData != nullptr)) return true;
+    if (buffersPresent(r) && (!r.haveMask || r.maskData != nullptr) && rowsHoldTheirPixels(r)) return true;
     gPlugin.result = filterBadParameters;
     return false;
 }

@@ -127,9 +127,13 @@ protected:
                     gDustParams.buildup = uint8_t(buildup);
                     gDustParams.radius = int16_t((k - 1) / 2);
                     gDustParams.level = int16_t(uniform(0, 3) == 0 ? 1 : uniform(1, 90));
-                    const auto [cx, cy] = anchor(anchorAt++ % 11);
-                    const auto [rx, ry] = anchor(anchorAt++ % 11);
-                    const auto [qx, qy] = anchor(anchorAt++ % 11);
+                    // Plain ints: lambdas may not capture structured bindings in C++17.
+                    const std::pair<int, int> capAt = anchor(anchorAt++ % 11);
+                    const std::pair<int, int> rowAt = anchor(anchorAt++ % 11);
+                    const std::pair<int, int> columnAt = anchor(anchorAt++ % 11);
+                    const int cx = capAt.first, cy = capAt.second;
+                    const int rx = rowAt.first, ry = rowAt.second;
+                    const int qx = columnAt.first, qy = columnAt.second;
                     const int size = uniform(1, 48), span = uniform(1, 60), small = uniform(1, 20);
                     const std::string what = std::string(dust ? "dustclean" : "spotclean") + " k " +
                                              std::to_string(k) + " " + kind.name +

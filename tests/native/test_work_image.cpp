@@ -132,6 +132,29 @@ TEST_F(WorkImage, SuccessWithoutBuffersBecomesAnError) {
     }
 }
 
+// A host whose rows are shorter than their pixels gets an error before anything reads them.
+TEST_F(WorkImage, RowsShorterThanTheirPixelsAreRefused) {
+    static int sShorten;  // 0 source, 1 result, 2 mask
+    static OSErr (*sFullHost)();
+    for (sShorten = 0; sShorten < 3; ++sShorten) {
+        SCOPED_TRACE(sShorten);
+        resetFake(kSpotcleanModule);
+        host.setUp(4, 4, plugInModeRGBColor, 3, sShorten == 2);
+        sFullHost = host.record.advanceState;
+        host.record.advanceState = [] {
+            const OSErr e = sFullHost();
+            FilterRecord& r = gHost->record;
+            if (sShorten == 0) r.inRowBytes = 4 * 3 - 1;
+            if (sShorten == 1) r.outRowBytes = -12;
+            if (sShorten == 2) r.maskRowBytes = 3;
+            return e;
+        };
+        gPlugin.record = &host.record;
+        EXPECT_FALSE(requestImage(host.record));
+        EXPECT_EQ(gPlugin.result, filterBadParameters);
+    }
+}
+
 TEST_F(WorkImage, OpeningWithoutAnImageAlwaysLeavesAnError) {
     host.setUp(4, 4, plugInModeGrayScale, 1);
     host.record.advanceState = [] { return OSErr(noErr); };  // success, no buffers
