@@ -81,6 +81,7 @@ bool parseHostArgs(const std::vector<std::string>& argv, HostArgs& a, std::strin
         else if (o == "--script") { if (!value(a.script)) return false; }
         else if (o == "--script-log") { if (!value(a.scriptLog)) return false; }
         else if (o == "--no-display-pixels") a.displayPixels = false;
+        else if (o == "--display-ignores-origin") a.displayIgnoresOrigin = true;
         else if (o == "--no-advance-state") a.advanceState = false;
         else if (o == "--advance-state-error") {
             if (!value(v) || !toInt(v, a.advanceStateError) || a.advanceStateError < -32768 || a.advanceStateError > 32767) {
