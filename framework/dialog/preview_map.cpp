@@ -1,6 +1,7 @@
 #include "framework/dialog/preview_map.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -36,9 +37,10 @@ void clientToImage(const PreviewGeometry& g, int cx, int cy, int& ix, int& iy) {
 }
 
 Box imageToClient(const PreviewGeometry& g, const Box& image) {
-    auto hx = [&](int e) { return int(float(e) * g.zoom + float(g.imageFrame.left - g.hPos)); };
-    auto vy = [&](int e) { return int(float(e) * g.zoom + float(g.imageFrame.top - g.vPos)); };
-    return Box{hx(image.left), vy(image.top), hx(image.right), vy(image.bottom)};
+    const float dx = float(g.imageFrame.left - g.hPos), dy = float(g.imageFrame.top - g.vPos);
+    auto lo = [&](int e, float d) { return int(float(e) * g.zoom + d); };
+    auto hi = [&](int e, float d) { return int(std::ceil(float(e) * g.zoom + d)); };
+    return Box{lo(image.left, dx), lo(image.top, dy), hi(image.right, dx), hi(image.bottom, dy)};
 }
 
 ScrollRange scrollRange(int imageExtent, float zoom, int clientExtent) {
@@ -60,11 +62,50 @@ PaintFetch paintFetch(const PreviewGeometry& g, const Box& update) {
     f.y0 = std::max(int(o.top), trunc8(y0) - 8);
     f.x1 = std::min(int(o.right), trunc8(x1) + 8);
     f.y1 = std::min(int(o.bottom), trunc8(y1) + 8);
-    int dx = g.imageFrame.left - g.hPos + int(float(-o.left) * z);
-    int dy = g.imageFrame.top - g.vPos + int(float(-o.top) * z);
-    f.destination = Box{int(float(f.x0) * z) + dx, int(float(f.y0) * z) + dy,
-                        int(float(f.x1) * z) + dx, int(float(f.y1) * z) + dy};
+    f.destination = fetchDestination(g, f.x0, f.y0, f.x1, f.y1);
     return f;
+}
+
+Box fetchDestination(const PreviewGeometry& g, int x0, int y0, int x1, int y1) {
+    const float z = g.zoom;
+    int dx = g.imageFrame.left - g.hPos + int(float(-g.outRect.left) * z);
+    int dy = g.imageFrame.top - g.vPos + int(float(-g.outRect.top) * z);
+    return Box{int(float(x0) * z) + dx, int(float(y0) * z) + dy, int(float(x1) * z) + dx,
+               int(float(y1) * z) + dy};
+}
+
+Extent fetchExtent(const Box& client, float zoom, int imageWidth, int imageHeight) {
+    // An update of u pixels fetches trunc(u / zoom + 1) image pixels; t8() - 8 moves the
+    // left edge out by up to 15, t8() + 8 the right edge by up to 8.
+    auto extent = [&](int view, int image) {
+        int e = int(float(std::max(view, 0)) / zoom + 1.0f) + 24;
+        return std::max(1, std::min(e, image));
+    };
+    return Extent{extent(client.width(), imageWidth), extent(client.height(), imageHeight)};
+}
+
+PSPixelMap blockPixelMap(const FilterRecord& r, int x0, int y0, int x1, int y1, VRect& source) {
+    PSPixelMap map{};
+    map.version = 1;
+    map.bounds = VRect{0, 0, y1 - y0, x1 - x0};
+    map.imageMode = r.imageMode;
+    map.rowBytes = r.outRowBytes;
+    map.colBytes = r.outHiPlane - r.outLoPlane + 1;
+    map.planeBytes = 1;
+    map.baseAddr = static_cast<uint8_t*>(r.outData) + intptr_t(y0 - r.outRect.top) * r.outRowBytes +
+                   intptr_t(x0 - r.outRect.left) * map.colBytes;
+    map.maskPhaseRow = y0;
+    map.maskPhaseCol = x0;
+    source = map.bounds;
+    return map;
+}
+
+Box zoomOutlineRect(const Box& r, float zoom) {
+    auto at = [zoom](int e) { return int(std::floor(float(e) * zoom)); };
+    Box z{at(r.left), at(r.top), at(r.right), at(r.bottom)};
+    if (z.right <= z.left) z.right = z.left + 1;
+    if (z.bottom <= z.top) z.bottom = z.top + 1;
+    return z;
 }
 
 void zoomAtTarget(const PreviewGeometry& g, int cx, int cy, float newZoom, int& h, int& v) {

@@ -2,6 +2,9 @@
 // points map to image pixels and back, scroll ranges and what a paint must fetch.
 // Pure arithmetic, so that the window code stays thin and the numbers are tested.
 #pragma once
+#include <cstdint>
+
+#include "framework/host/filter_api.h"
 
 constexpr float kMinZoom = 0.0625f;
 constexpr float kMaxZoom = 16.0f;
@@ -27,7 +30,10 @@ Box computeImageFrame(const Box& client, int imageWidth, int imageHeight, float 
 
 // Client point -> image point relative to the output rectangle's top-left corner.
 void clientToImage(const PreviewGeometry& g, int cx, int cy, int& ix, int& iy);
-// Image rectangle (relative coordinates) -> client rectangle.
+// Image rectangle (relative coordinates) -> client rectangle: every screen pixel that
+// shows a pixel of `image` lies inside. Left and top edges are truncated; right and
+// bottom edges are rounded up, which only matters below zoom 1: there a screen pixel
+// stands for several image pixels and must be repainted when any of them changes.
 Box imageToClient(const PreviewGeometry& g, const Box& image);
 
 struct ScrollRange {
@@ -43,6 +49,47 @@ struct PaintFetch {
     Box destination;     // client rectangle for the stretch
 };
 PaintFetch paintFetch(const PreviewGeometry& g, const Box& update);
+// Where the image block x0..x1, y0..y1 (absolute coordinates) is stretched to.
+Box fetchDestination(const PreviewGeometry& g, int x0, int y0, int x1, int y1);
+
+// The largest block one paint fetches in a client area at `zoom`: the view divided by
+// the zoom, plus the 8-pixel widening and margin, at most the image. The off-screen
+// bitmap the host draws into is this large (or smaller, and the paint goes in tiles).
+struct Extent {
+    int width, height;
+};
+Extent fetchExtent(const Box& client, float zoom, int imageWidth, int imageHeight);
+
+// The pixel map for one block of the output buffer (absolute image coordinates x0..x1,
+// y0..y1 within outRect): baseAddr at the block's first pixel, bounds and `source` at
+// (0, 0) with the block's size, rowBytes, colBytes and planeBytes as the buffer has
+// them. A host that ignores srcRect's top and left draws the same pixels as one that
+// honours them. The mask phase is the block's real position, so that a host's
+// transparency checkerboard lines up between blocks.
+PSPixelMap blockPixelMap(const FilterRecord& r, int x0, int y0, int x1, int y1, VRect& source);
+
+// The selection outline's rectangles: each maximal run of non-zero mask bytes of row y
+// as (x0, y, x1, y + 1), row by row and left to right, handed to emit(const Box&).
+template <class Emit>
+void forEachMaskRun(const uint8_t* mask, intptr_t rowBytes, int width, int height, Emit&& emit) {
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = mask + intptr_t(y) * rowBytes;
+        for (int x = 0; x < width;) {
+            if (!row[x]) {
+                ++x;
+                continue;
+            }
+            const int x0 = x;
+            while (x < width && row[x]) ++x;
+            emit(Box{x0, y, x, y + 1});
+        }
+    }
+}
+
+// An outline rectangle (unzoomed, relative to the output rectangle) at `zoom`, before
+// the frame and scroll offset: each edge e goes to floor(e x zoom); a rectangle that
+// would vanish when zoomed out keeps one screen pixel, so thin parts stay outlined.
+Box zoomOutlineRect(const Box& r, float zoom);
 
 // Scroll positions that put the image point under (cx, cy) at the centre of the view at
 // `newZoom`, before they are clamped into the new ranges.

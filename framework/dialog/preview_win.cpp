@@ -1,7 +1,7 @@
 #include "framework/dialog/preview_win.h"
 
 #include <algorithm>
-#include <vector>
+#include <cstdlib>
 
 #include "framework/dialog/tools_win.h"
 #include "framework/host/module_instance_win.h"
@@ -12,18 +12,24 @@ namespace {
 
 constexpr UINT_PTR kAntsTimer = 0;
 constexpr UINT kAntsPeriodMs = 100;
+// Largest side of the off-screen bitmap: 2048 x 2048 at 32 bits is 16 MB, which a 32-bit
+// host can spare. Fetches larger than that (far zoomed out on a large view) go in tiles.
+constexpr int kMaxOffscreen = 2048;
 
 struct ProxyView {
     HWND window;
     HDC screenDC;
     HDC memoryDC;
-    HBITMAP offscreen;
+    HBITMAP offscreen;      // what the host draws into: offscreenSize, see fitOffscreen
+    Extent offscreenSize;
     HGDIOBJ savedBitmap;
     bool realizePalette;
     HWND hScroll, vScroll;
     Box imageFrame;
-    std::vector<uint8_t> outlineData;  // region data in unzoomed image coordinates
-    HRGN outlineRegion;
+    uint8_t* outlineData;   // region data in unzoomed image coordinates (malloc), or null
+    HRGN zoomedOutline;     // the outline at zoomedFor, before the frame and scroll offset
+    float zoomedFor;
+    HRGN outlineRegion;     // zoomedOutline placed for the current scroll position
     int antsPhase;  // 0..7
 };
 
@@ -69,27 +75,149 @@ HBRUSH patternBrush(int bitmapId) {
     return brush;
 }
 
+// The union of many rectangles, as a region. One ExtCreateRegion over all of them is
+// not enough: Wine unites its rectangles one at a time, copying the region built so far
+// each time (40,000 one-pixel runs take 70 s there), as one CombineRgn per run does (a
+// 200,000-run selection kept the dialog from opening for 187 s). Here chunks of kChunk
+// rectangles become regions that are united pairwise like the digits of a binary
+// counter, so each rectangle is copied about log2(n / kChunk) times (200,000 runs:
+// 0.07 s under Wine). No heap: a failed GDI call leaves no region, and no ants.
+class RegionBuilder {
+public:
+    RegionBuilder() { data_.header = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, 0, 0, {}}; }
+    ~RegionBuilder() {
+        while (depth_) DeleteObject(stack_[--depth_].region);
+    }
+    RegionBuilder(const RegionBuilder&) = delete;
+    RegionBuilder& operator=(const RegionBuilder&) = delete;
+
+    void add(const Box& b) {
+        data_.rects[count_++] = RECT{b.left, b.top, b.right, b.bottom};
+        if (count_ == kChunk) flush();
+    }
+
+    // The union of everything added (an empty region for nothing), or null on failure.
+    HRGN finish() {
+        flush();
+        HRGN all = depth_ ? stack_[--depth_].region : CreateRectRgn(0, 0, 0, 0);
+        while (depth_ && all) unite(all, stack_[--depth_].region);
+        if (failed_ && all) DeleteObject(all);
+        return failed_ ? nullptr : all;
+    }
+
+private:
+    static constexpr int kChunk = 16;
+
+    void unite(HRGN into, HRGN other) {
+        if (CombineRgn(into, into, other, RGN_OR) == ERROR) failed_ = true;
+        DeleteObject(other);
+    }
+
+    void flush() {
+        if (!count_ || failed_) {
+            count_ = 0;
+            return;
+        }
+        RECT& bound = data_.header.rcBound;
+        bound = data_.rects[0];
+        for (int i = 1; i < count_; ++i) {
+            const RECT& r = data_.rects[i];
+            bound = RECT{std::min(bound.left, r.left), std::min(bound.top, r.top),
+                         std::max(bound.right, r.right), std::max(bound.bottom, r.bottom)};
+        }
+        data_.header.nCount = DWORD(count_);
+        data_.header.nRgnSize = DWORD(count_ * sizeof(RECT));
+        HRGN region = ExtCreateRegion(nullptr, DWORD(sizeof(RGNDATAHEADER) + count_ * sizeof(RECT)),
+                                      reinterpret_cast<const RGNDATA*>(&data_));
+        count_ = 0;
+        if (!region) {
+            failed_ = true;
+            return;
+        }
+        // The stack's levels fall from bottom to top, so it never holds more than
+        // log2(chunks) + 1 regions.
+        int level = 0;
+        while (depth_ && stack_[depth_ - 1].level == level) {
+            unite(region, stack_[--depth_].region);
+            ++level;
+        }
+        stack_[depth_++] = Pending{region, level};
+    }
+
+    struct {
+        RGNDATAHEADER header;
+        RECT rects[kChunk];
+    } data_;
+    int count_ = 0;
+    struct Pending {
+        HRGN region;
+        int level;
+    } stack_[64];
+    int depth_ = 0;
+    bool failed_ = false;
+};
+
+const RGNDATA* outline() { return reinterpret_cast<const RGNDATA*>(gView.outlineData); }
+
+// The outline at `zoom`, before the offset of the frame and the scroll position.
+HRGN zoomOutline(float zoom) {
+    const RGNDATA* data = outline();
+    const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
+    RegionBuilder builder;
+    for (DWORD i = 0; i < data->rdh.nCount; ++i)
+        builder.add(zoomOutlineRect(toBox(rects[i]), zoom));
+    return builder.finish();
+}
+
+// The off-screen bitmap holds what one paint fetches at the current zoom and client size
+// (fetchExtent), at most kMaxOffscreen a side; it follows every zoom and resize. When the
+// system cannot make it that large, it is halved until it can be made.
+void fitOffscreen() {
+    if (!gView.memoryDC || !gPlugin.record) return;
+    const Box o = outBox();
+    Extent want = fetchExtent(clientBox(), gPlugin.zoom, o.width(), o.height());
+    want.width = std::min(want.width, kMaxOffscreen);
+    want.height = std::min(want.height, kMaxOffscreen);
+    if (gView.offscreen && want.width == gView.offscreenSize.width &&
+        want.height == gView.offscreenSize.height)
+        return;
+    if (gView.offscreen) {
+        SelectObject(gView.memoryDC, gView.savedBitmap);
+        DeleteObject(gView.offscreen);
+        gView.offscreen = nullptr;
+    }
+    for (;;) {
+        gView.offscreen = CreateCompatibleBitmap(gView.screenDC, want.width, want.height);
+        if (gView.offscreen || (want.width <= 16 && want.height <= 16)) break;
+        want.width = std::max(16, want.width / 2 / 16 * 16);
+        want.height = std::max(16, want.height / 2 / 16 * 16);
+    }
+    gView.offscreenSize = gView.offscreen ? want : Extent{0, 0};
+    if (gView.offscreen) {
+        HGDIOBJ previous = SelectObject(gView.memoryDC, gView.offscreen);
+        if (!gView.savedBitmap) gView.savedBitmap = previous;
+    }
+}
+
 void onCreate(HWND window) {
     gView.window = window;
     gView.screenDC = GetDC(window);
     gView.realizePalette = (GetDeviceCaps(gView.screenDC, RASTERCAPS) & RC_PALETTE) != 0;
     gView.memoryDC = CreateCompatibleDC(gView.screenDC);
-    // Sized in absolute image coordinates: always at least the filtered area.
-    const FilterRecord& r = record();
-    gView.offscreen = CreateCompatibleBitmap(gView.screenDC, r.filterRect.right > 0 ? r.filterRect.right : 1,
-                                             r.filterRect.bottom > 0 ? r.filterRect.bottom : 1);
-    gView.savedBitmap = SelectObject(gView.memoryDC, gView.offscreen);
+    fitOffscreen();
     publishZoom();
 }
 
 void onDestroy() {
     KillTimer(gView.window, kAntsTimer);
     RemovePropA(gView.window, "KestrixZoom");
-    SelectObject(gView.memoryDC, gView.savedBitmap);
-    DeleteObject(gView.offscreen);
+    if (gView.savedBitmap) SelectObject(gView.memoryDC, gView.savedBitmap);
+    if (gView.offscreen) DeleteObject(gView.offscreen);
     DeleteDC(gView.memoryDC);
     ReleaseDC(gView.window, gView.screenDC);
     discardOutline();
+    if (gView.zoomedOutline) DeleteObject(gView.zoomedOutline);
+    std::free(gView.outlineData);
     gView = ProxyView{};
 }
 
@@ -109,34 +237,49 @@ void paint(const RECT& update) {
     FrameRect(gView.screenDC, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
     PaintFetch f = paintFetch(g, u);
-    if (f.x1 <= f.x0 || f.y1 <= f.y0) return;
-    PSPixelMap map{};
-    map.version = 1;
-    map.bounds = VRect{r.outRect.top, r.outRect.left, r.outRect.bottom, r.outRect.right};
-    map.imageMode = r.imageMode;
-    map.rowBytes = r.outRowBytes;
-    map.colBytes = r.outHiPlane - r.outLoPlane + 1;
-    map.planeBytes = 1;
-    map.baseAddr = r.outData;
-    VRect source{f.y0, f.x0, f.y1, f.x1};
-    r.displayPixels(&map, &source, 0, 0, gView.memoryDC);
-
-    if (gView.realizePalette) {
-        HPALETTE palette = static_cast<HPALETTE>(GetCurrentObject(gView.memoryDC, OBJ_PAL));
-        SelectPalette(gView.screenDC, palette, FALSE);
-        RealizePalette(gView.screenDC);
-        gView.realizePalette = false;
-    }
+    if (f.x1 <= f.x0 || f.y1 <= f.y0 || !gView.offscreen) return;
+    // One block when the bitmap holds the whole fetch (always, unless it is far zoomed
+    // out on a large view or the bitmap had to be made smaller). Each block goes to the
+    // host as a pixel map of its own, starting at (0, 0): hosts that ignore srcRect's top
+    // and left draw it right too.
     SetStretchBltMode(gView.screenDC, COLORONCOLOR);
-    StretchBlt(gView.screenDC, f.destination.left, f.destination.top, f.destination.width(),
-               f.destination.height(), gView.memoryDC, 0, 0, f.x1 - f.x0, f.y1 - f.y0, SRCCOPY);
+    const int tileWidth = gView.offscreenSize.width, tileHeight = gView.offscreenSize.height;
+    for (int y0 = f.y0; y0 < f.y1; y0 += tileHeight) {
+        for (int x0 = f.x0; x0 < f.x1; x0 += tileWidth) {
+            const int x1 = std::min(f.x1, x0 + tileWidth), y1 = std::min(f.y1, y0 + tileHeight);
+            VRect source;
+            PSPixelMap map = blockPixelMap(r, x0, y0, x1, y1, source);
+            r.displayPixels(&map, &source, 0, 0, gView.memoryDC);
+            if (gView.realizePalette) {
+                HPALETTE palette = static_cast<HPALETTE>(GetCurrentObject(gView.memoryDC, OBJ_PAL));
+                SelectPalette(gView.screenDC, palette, FALSE);
+                RealizePalette(gView.screenDC);
+                gView.realizePalette = false;
+            }
+            Box d = fetchDestination(g, x0, y0, x1, y1);
+            StretchBlt(gView.screenDC, d.left, d.top, d.width(), d.height(), gView.memoryDC, 0, 0,
+                       x1 - x0, y1 - y0, SRCCOPY);
+        }
+    }
 
-    if (r.haveMask && !gView.outlineRegion && !gView.outlineData.empty()) {
-        XFORM xf{g.zoom, 0, 0, g.zoom, float(g.imageFrame.left - g.hPos),
-                 float(g.imageFrame.top - g.vPos)};
-        gView.outlineRegion = ExtCreateRegion(
-            &xf, DWORD(gView.outlineData.size()),
-            reinterpret_cast<const RGNDATA*>(gView.outlineData.data()));
+    if (r.haveMask && !gView.outlineRegion && gView.outlineData) {
+        // The rectangles are placed by hand rather than by an ExtCreateRegion transform,
+        // which Wine applies one rectangle at a time (see RegionBuilder).
+        if (gView.zoomedOutline && gView.zoomedFor != g.zoom) {
+            DeleteObject(gView.zoomedOutline);
+            gView.zoomedOutline = nullptr;
+        }
+        if (!gView.zoomedOutline) {
+            gView.zoomedOutline = zoomOutline(g.zoom);
+            gView.zoomedFor = g.zoom;
+        }
+        HRGN placed = gView.zoomedOutline ? CreateRectRgn(0, 0, 0, 0) : nullptr;
+        if (placed && CombineRgn(placed, gView.zoomedOutline, nullptr, RGN_COPY) != ERROR &&
+            OffsetRgn(placed, g.imageFrame.left - g.hPos, g.imageFrame.top - g.vPos) != ERROR) {
+            gView.outlineRegion = placed;
+        } else if (placed) {
+            DeleteObject(placed);
+        }
     }
 }
 
@@ -161,7 +304,7 @@ void marchAnts() {
     DeleteObject(brush);
 }
 
-LRESULT CALLBACK previewProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+LRESULT handle(HWND window, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_CREATE:
             onCreate(window);
@@ -203,6 +346,18 @@ LRESULT CALLBACK previewProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     }
 }
 
+// No C++ exception may unwind into the system's message dispatch (it would end the
+// host): one that escapes the handlers (std::bad_alloc from the tools, say) ends here
+// and the message counts as handled.
+LRESULT CALLBACK previewProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    try {
+        return handle(window, message, w, l);
+    } catch (...) {
+        if (message == WM_PAINT) ValidateRect(window, nullptr);  // or WM_PAINT comes back at once
+        return message == WM_SETCURSOR || message == WM_ERASEBKGND ? 1 : 0;
+    }
+}
+
 }  // namespace
 
 bool registerPreviewClass() {
@@ -239,26 +394,22 @@ void buildSelectionOutline() {
     if (!r.haveMask || !r.maskData) return;
     const int width = r.filterRect.right - r.filterRect.left;
     const int height = r.filterRect.bottom - r.filterRect.top;
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const auto* mask = static_cast<const uint8_t*>(r.maskData);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = mask + intptr_t(y) * r.maskRowBytes;
-        for (int x = 0; x < width;) {
-            if (!row[x]) {
-                ++x;
-                continue;
-            }
-            int x0 = x;
-            while (x < width && row[x]) ++x;
-            HRGN run = CreateRectRgn(x0, y, x, y + 1);
-            CombineRgn(region, region, run, RGN_OR);
-            DeleteObject(run);
-        }
+    // The runs come row by row, left to right; one region is built from all of them.
+    RegionBuilder builder;
+    forEachMaskRun(static_cast<const uint8_t*>(r.maskData), r.maskRowBytes, width, height,
+                   [&builder](const Box& run) { builder.add(run); });
+    std::free(gView.outlineData);
+    gView.outlineData = nullptr;
+    if (HRGN region = builder.finish()) {
+        // Without the memory the selection is simply not outlined.
+        DWORD size = GetRegionData(region, 0, nullptr);
+        auto* data = static_cast<uint8_t*>(size ? std::malloc(size) : nullptr);
+        if (data && GetRegionData(region, size, reinterpret_cast<RGNDATA*>(data)))
+            gView.outlineData = data;
+        else
+            std::free(data);
+        DeleteObject(region);
     }
-    DWORD size = GetRegionData(region, 0, nullptr);
-    gView.outlineData.assign(size, 0);
-    if (size) GetRegionData(region, size, reinterpret_cast<RGNDATA*>(gView.outlineData.data()));
-    DeleteObject(region);
     SetTimer(gView.window, kAntsTimer, kAntsPeriodMs, nullptr);
 }
 
@@ -289,6 +440,7 @@ void updateScrollRanges() {
     apply(gView.hScroll, scrollRange(g.imageWidth(), g.zoom, g.client.width()));
     apply(gView.vScroll, scrollRange(g.imageHeight(), g.zoom, g.client.height()));
     discardOutline();
+    fitOffscreen();
 }
 
 void zoomAt(int cx, int cy, float newZoom) {

@@ -90,6 +90,7 @@ bool parseHostArgs(const std::vector<std::string>& argv, HostArgs& a, std::strin
         else if (o == "--script") { if (!value(a.script)) return false; }
         else if (o == "--script-log") { if (!value(a.scriptLog)) return false; }
         else if (o == "--no-display-pixels") a.displayPixels = false;
+        else if (o == "--display-ignores-origin") a.displayIgnoresOrigin = true;
         else if (o == "--no-advance-state") a.advanceState = false;
         else if (o == "--advance-state-no-buffers") a.advanceStateNoBuffers = true;
         else if (o == "--hold-class") { if (!value(a.holdClass)) return false; }

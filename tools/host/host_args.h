@@ -14,6 +14,7 @@ struct HostArgs {
     int filterRect[4] = {0, 0, 0, 0};  // left, top, right, bottom as given on the command line
     std::vector<int> selectors = {1, 2, 3, 5};
     bool displayPixels = true;
+    bool displayIgnoresOrigin = false;  // displayPixels draws from the map's origin, as some hosts do
     bool advanceState = true;
     bool haveAdvanceStateError = false;
     int advanceStateError = 0;

@@ -13,6 +13,9 @@ HWND g_owner = nullptr;
 int g_displayCalls = 0;
 int g_displayErrors = 0;
 int g_colorCalls = 0;
+bool g_ignoreOrigin = false;
+int g_rowOverruns = 0;
+int64_t g_largestTarget = 0;
 std::string g_pickerPrompt;
 
 int planesFor(int32_t mode) { return mode == 1 ? 1 : mode == 3 ? 3 : mode == 4 ? 4 : 0; }
@@ -38,6 +41,12 @@ UINT_PTR CALLBACK pickerHook(HWND dlg, UINT msg, WPARAM, LPARAM) {
 
 void setHostProcsOwner(HWND owner) { g_owner = owner; }
 
+void setDisplayIgnoresOrigin(bool ignore) {
+    g_ignoreOrigin = ignore;
+    reportSet("displayPixels.ignoresOrigin", ignore ? 1 : 0);
+    if (ignore) reportSet("displayPixels.rowOverruns", g_rowOverruns);
+}
+
 OSErr KX_CDECL hostDisplayPixels(const PSPixelMap* map, const VRect* r, int32_t dstRow, int32_t dstCol,
                                  void* platformContext) {
     reportSet("displayPixels.calls", ++g_displayCalls);
@@ -60,14 +69,27 @@ OSErr KX_CDECL hostDisplayPixels(const PSPixelMap* map, const VRect* r, int32_t 
     const int w = r->right - r->left, h = r->bottom - r->top;
     if (w == 0 || h == 0) return noErr;
 
+    // The block drawn starts at srcRect's top-left, or at the map's origin in a host that
+    // ignores srcRect's origin (it draws wrong pixels for a module that relies on it).
+    const int top = g_ignoreOrigin ? b.top : r->top, left = g_ignoreOrigin ? b.left : r->left;
+    if (g_ignoreOrigin && map->imageMode == 1 && r->top > 0) reportSet("displayPixels.rowOverruns", ++g_rowOverruns);
+
     std::vector<uint32_t> bits(size_t(w) * h);
     const auto* base = static_cast<const uint8_t*>(map->baseAddr);
     for (int y = 0; y < h; ++y) {
-        const uint8_t* row = base + size_t(r->top + y - b.top) * map->rowBytes + size_t(r->left - b.left) * map->colBytes;
+        const uint8_t* row = base + size_t(top + y - b.top) * map->rowBytes + size_t(left - b.left) * map->colBytes;
         for (int x = 0; x < w; ++x) {
             uint8_t rgb[3];
             pixelToRGB(map->imageMode, row + size_t(x) * map->colBytes, rgb);
             bits[size_t(y) * w + x] = uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2];
+        }
+    }
+    // The largest bitmap a module has had us draw into (a module's off-screen memory).
+    if (HGDIOBJ bitmap = GetCurrentObject(static_cast<HDC>(platformContext), OBJ_BITMAP)) {
+        BITMAP bm = {};
+        if (GetObjectA(bitmap, sizeof bm, &bm) && int64_t(bm.bmWidth) * bm.bmHeight > g_largestTarget) {
+            g_largestTarget = int64_t(bm.bmWidth) * bm.bmHeight;
+            reportSet("displayPixels.largestTarget", std::to_string(bm.bmWidth) + "," + std::to_string(bm.bmHeight));
         }
     }
     BITMAPINFO bi = dibInfo(w, h);

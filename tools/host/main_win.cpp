@@ -124,6 +124,7 @@ int runCommand(const HostArgs& a) {
 
     HWND window = createMainWindow(false);
     setHostProcsOwner(window);
+    setDisplayIgnoresOrigin(a.displayIgnoresOrigin);
     setShownImage(window, &image);
     installMessageBoxAnswerer(a.answerButton, a.answerName.c_str());
     for (const char* counter : {"advanceState.calls", "displayPixels.calls", "colorServices.calls", "messagebox.count"})
