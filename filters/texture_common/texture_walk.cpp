@@ -4,53 +4,16 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "framework/brush/segment_clip.h"
+
 namespace {
-
-enum : int { kLeft = 1, kRight = 2, kBottom = 4, kTop = 8 };
-
-int outcode(double x, double y, double w, double h) {
-    int c = 0;
-    if (x < 0) c |= kLeft;
-    else if (x > w) c |= kRight;
-    if (y < 0) c |= kTop;
-    else if (y > h) c |= kBottom;
-    return c;
-}
 
 int16_t truncated(double v) { return int16_t(std::trunc(v)); }
 
 }  // namespace
 
 bool clipSegment(double& x0, double& y0, double& x1, double& y1, double w, double h) {
-    int c0 = outcode(x0, y0, w, h), c1 = outcode(x1, y1, w, h);
-    for (;;) {
-        if (!(c0 | c1)) return true;
-        if (c0 & c1) return false;
-        const int c = c0 ? c0 : c1;
-        double x, y;
-        if (c & kBottom) {
-            x = x0 + (x1 - x0) * (h - y0) / (y1 - y0);
-            y = h;
-        } else if (c & kTop) {
-            x = x0 + (x1 - x0) * (0 - y0) / (y1 - y0);
-            y = 0;
-        } else if (c & kRight) {
-            y = y0 + (y1 - y0) * (w - x0) / (x1 - x0);
-            x = w;
-        } else {
-            y = y0 + (y1 - y0) * (0 - x0) / (x1 - x0);
-            x = 0;
-        }
-        if (c == c0) {
-            x0 = x;
-            y0 = y;
-            c0 = outcode(x0, y0, w, h);
-        } else {
-            x1 = x;
-            y1 = y;
-            c1 = outcode(x1, y1, w, h);
-        }
-    }
+    return clipToFrame(x0, y0, x1, y1, w, h);
 }
 
 void walkTextureSegment(TextureWalk& walk, const Dab& prev, const Dab& sample, int width,

@@ -5,53 +5,10 @@
 #include <cstdlib>
 
 #include "filters/warper/warp_params.h"
+#include "framework/brush/segment_clip.h"
 #include "framework/host/platform.h"
 
 namespace {
-
-// Cohen-Sutherland in float32 against [0, width] x [0, height].
-enum : int { kBelow = 1, kAbove = 2, kRight = 4, kLeft = 8 };
-
-int outcode(float x, float y, float w, float h) {
-    int c = 0;
-    if (y > h) c |= kBelow;
-    else if (y < 0.0f) c |= kAbove;
-    if (x > w) c |= kRight;
-    else if (x < 0.0f) c |= kLeft;
-    return c;
-}
-
-bool clipToFrame(float& x0, float& y0, float& x1, float& y1, float w, float h) {
-    int c0 = outcode(x0, y0, w, h), c1 = outcode(x1, y1, w, h);
-    for (;;) {
-        if (!(c0 | c1)) return true;
-        if (c0 & c1) return false;
-        const int c = c0 ? c0 : c1;
-        float x, y;
-        if (c & kBelow) {
-            x = x0 + (x1 - x0) * (h - y0) / (y1 - y0);
-            y = h;
-        } else if (c & kAbove) {
-            x = x0 + (x1 - x0) * (0.0f - y0) / (y1 - y0);
-            y = 0.0f;
-        } else if (c & kRight) {
-            y = y0 + (y1 - y0) * (w - x0) / (x1 - x0);
-            x = w;
-        } else {
-            y = y0 + (y1 - y0) * (0.0f - x0) / (x1 - x0);
-            x = 0.0f;
-        }
-        if (c == c0) {
-            x0 = x;
-            y0 = y;
-            c0 = outcode(x0, y0, w, h);
-        } else {
-            x1 = x;
-            y1 = y;
-            c1 = outcode(x1, y1, w, h);
-        }
-    }
-}
 
 inline uint8_t blendToward(uint8_t result, uint8_t source, double a) {
     return uint8_t(int(result + (source - result) * a));

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "framework/brush/segment_clip.h"
 #include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
 
@@ -18,50 +19,6 @@ int pressureOf(const TabletSample& s) { return endOfStroke(s) ? 0 : int(s.pressu
 void release(TabletSample*& sample) {
     if (sample) freeFixed(sample);
     sample = nullptr;
-}
-
-// Cohen-Sutherland, in floating point, against [0, width] x [0, height].
-enum : int { kLeft = 1, kRight = 2, kBottom = 4, kTop = 8 };
-
-int outcode(double x, double y, double w, double h) {
-    int c = 0;
-    if (x < 0) c |= kLeft;
-    else if (x > w) c |= kRight;
-    if (y < 0) c |= kTop;
-    else if (y > h) c |= kBottom;
-    return c;
-}
-
-bool clip(double& x0, double& y0, double& x1, double& y1, double w, double h) {
-    int c0 = outcode(x0, y0, w, h), c1 = outcode(x1, y1, w, h);
-    for (;;) {
-        if (!(c0 | c1)) return true;
-        if (c0 & c1) return false;
-        int c = c0 ? c0 : c1;
-        double x, y;
-        if (c & kBottom) {
-            x = x0 + (x1 - x0) * (h - y0) / (y1 - y0);
-            y = h;
-        } else if (c & kTop) {
-            x = x0 + (x1 - x0) * (0 - y0) / (y1 - y0);
-            y = 0;
-        } else if (c & kRight) {
-            y = y0 + (y1 - y0) * (w - x0) / (x1 - x0);
-            x = w;
-        } else {
-            y = y0 + (y1 - y0) * (0 - x0) / (x1 - x0);
-            x = 0;
-        }
-        if (c == c0) {
-            x0 = x;
-            y0 = y;
-            c0 = outcode(x0, y0, w, h);
-        } else {
-            x1 = x;
-            y1 = y;
-            c1 = outcode(x1, y1, w, h);
-        }
-    }
 }
 
 int16_t truncated(double v) { return int16_t(std::trunc(v)); }
@@ -103,7 +60,7 @@ void walkSegment(DabOperation operation, const TabletSample& p, const TabletSamp
     dab.size = p.size;
 
     double ax = a.x, ay = a.y, bx = b.x, by = b.y;
-    if (!clip(ax, ay, bx, by, width, height)) return;
+    if (!clipToFrame(ax, ay, bx, by, double(width), double(height))) return;
 
     if (a.x == b.x) {
         double y0 = std::min(ay, by), y1 = std::max(ay, by);

@@ -85,8 +85,9 @@ TEST(GilderDab, ASecondDabChangesNoFullyCoveredPixel) {
     gildDab(img.view(), tex, c, 15, 15, 20);
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 30; ++x)
-            if ((x - 14.5) * (x - 14.5) + (y - 14.5) * (y - 14.5) < 8 * 8)
+            if ((x - 14.5) * (x - 14.5) + (y - 14.5) * (y - 14.5) < 8 * 8) {
                 for (int k = 0; k < 3; ++k) ASSERT_EQ(img.at(x, y)[k], once[(y * 30 + x) * 3 + k]);
+            }
 }
 
 TEST(GilderDab, CmykEndsUseTheirOwnCurvesAndLeaveTransparency) {
@@ -203,10 +204,10 @@ TEST(GilderToneCurves, PassThroughTheirRowsWithTheirShapes) {
         EXPECT_GE(kToneC[i], kToneC[i - 1]) << i;
         EXPECT_GE(kToneMY[i], kToneMY[i - 1]) << i;
         EXPECT_GE(kToneK[i], kToneK[i - 1]) << i;
-        if (i <= 209) EXPECT_GE(kToneRgb[i], kToneRgb[i - 1]) << i;
-        if (i > 224) EXPECT_LE(kToneRgb[i], kToneRgb[i - 1]) << i;
-        if (i >= 116) EXPECT_EQ(kToneC[i], 255) << i;
-        if (i <= 17) EXPECT_EQ(kToneRgb[i], 0) << i;
+        if (i <= 209) { EXPECT_GE(kToneRgb[i], kToneRgb[i - 1]) << i; }
+        if (i > 224) { EXPECT_LE(kToneRgb[i], kToneRgb[i - 1]) << i; }
+        if (i >= 116) { EXPECT_EQ(kToneC[i], 255) << i; }
+        if (i <= 17) { EXPECT_EQ(kToneRgb[i], 0) << i; }
         EXPECT_LE(kToneRgb[i], 254);
     }
     EXPECT_EQ(kToneRgb[209], 254);

@@ -189,7 +189,7 @@ TEST(GrainPaintStroke, EraserRestoresAndNeverMovesASourcePixel) {
     int moved = 0;
     for (size_t i = kGuard; i < before.size() - kGuard; ++i) {
         const int s = image.source[i], b = before[i], a = image.result[i];
-        if (b == s) EXPECT_EQ(a, s);
+        if (b == s) { EXPECT_EQ(a, s); }
         EXPECT_LE(std::abs(a - s), std::abs(b - s));
         moved += a != b;
     }
@@ -218,7 +218,7 @@ TEST(GrainPaintStroke, TransparentAndMaskedPixelsUntouched) {
             EXPECT_EQ(image.res(x, y, 3), image.src(x, y, 3));  // transparency never written
             bool same = true;
             for (int c = 0; c < 3; ++c) same &= image.res(x, y, c) == image.src(x, y, c);
-            if (x < 8 || y < 6) EXPECT_TRUE(same) << x << "," << y;
+            if (x < 8 || y < 6) { EXPECT_TRUE(same) << x << "," << y; }
             changed += !same;
         }
     EXPECT_GT(changed, 150);
