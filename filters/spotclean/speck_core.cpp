@@ -9,7 +9,7 @@
 bool viewCurrentImage(SpeckView& v, bool readResult) {
     const FilterRecord* r = gPlugin.record;
     if (!r || !r->outData || r->planes <= 0) return false;
-    // The source is the last applied image once Apply was pressed (our copy, Part 1.2).
+    // The source is the last applied image once Apply was pressed (our copy).
     const SourcePlanes source = sourcePlanes(*r);
     if (!source.data) return false;
     v.in = source.data;

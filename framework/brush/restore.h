@@ -1,7 +1,7 @@
 // The eraser every effect shares: the source (the image as opened, or as last applied)
 // blended back into the result over a disc. Only the colour channels are blended; the
 // transparency plane is never written by any dab, so the layer's transparency reaches
-// the host exactly as it came (Part 1.2's rule for the effect dabs holds here too).
+// the host exactly as it came (the rule every effect dab keeps holds here too).
 #pragma once
 #include <cstdint>
 

@@ -231,7 +231,7 @@ TEST_F(WorkImage, ApplyWithoutMemoryChangesNothing) {
     EXPECT_EQ(source(0, 0, 0), 71);
 }
 
-// Part 3.3 and Part 1.4 after an Apply into our own buffer: Revert returns to the
+// The dialog controller and undo after an Apply into our own buffer: Revert returns to the
 // applied image, Z still exchanges with the image from before the last stroke, and
 // Apply takes what is on screen, also when that is the undo block.
 TEST_F(WorkImage, RevertAndZAfterApplyBehaveAsBefore) {

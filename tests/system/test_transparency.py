@@ -189,7 +189,7 @@ class ApplyKeepsTheHostsSource(Session):
 
     def test_apply_revert_and_z_act_as_the_dialog_controller_says(self):
         # Stroke 1, Apply, strokes 2 and 3, Revert (back to stroke 1), then Z: the
-        # image before the last stroke, stroke 2 included (Part 1.4: Z is separate from
+        # image before the last stroke, stroke 2 included (Z is separate from
         # Apply and Revert). Done hands that to the host.
         kind = 'CMYK_ALPHA'
         depth = KINDS[kind]
