@@ -23,6 +23,23 @@ took build "$t"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
+# Adds one part's counts: a part that printed no count, or exited non-zero with no
+# failure counted, counts as one failure.
+add() {
+    local p=$1 f=$2 rc=$3
+    if [ -z "$p" ]; then p=0; f=1; fi
+    [ "$rc" -eq 0 ] || [ "$f" -gt 0 ] || f=1
+    passed=$((passed + p))
+    failed=$((failed + f))
+    last_passed=$p
+    last_failed=$f
+}
+
+# The counts of a "WORD: N passed, M failed" line in the log, as "N M".
+counts() {
+    sed -nE "s/^$1: ([0-9]+) passed, ([0-9]+) failed.*/\1 \2/p" "$log" | tail -n 1
+}
+
 # One ctest run: counts its summary line.
 native() {
     local preset=$1 t rc line total bad
@@ -30,15 +47,12 @@ native() {
     ctest --preset "$preset" 2>&1 | tee "$log"
     rc=${PIPESTATUS[0]}
     line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
-    bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
-    if [ -z "$total" ]; then total=0; bad=1; fi
-    [ "$rc" -eq 0 ] || [ "$bad" -gt 0 ] || bad=1
-    passed=$((passed + total - bad))
-    failed=$((failed + bad))
+    total=$(sed -nE 's/.*out of ([0-9]+).*/\1/p' <<<"$line")
+    bad=$(sed -nE 's/.* ([0-9]+) tests? failed.*/\1/p' <<<"$line")
+    add "${total:+$((total - bad))}" "$bad" "$rc"
     took "$preset" "$t"
     if [ "$preset" = sanitize ]; then
-        echo "sanitizers: the native tests under AddressSanitizer and UndefinedBehaviorSanitizer: $((total - bad)) passed, $bad failed"
+        echo "sanitizers: the native tests under AddressSanitizer and UndefinedBehaviorSanitizer: $last_passed passed, $last_failed failed"
     fi
 }
 native native
@@ -47,18 +61,13 @@ native sanitize
 t=$(clock)
 bash scripts/fuzz.sh "${KX_FUZZ_SECONDS:-20}" 2>&1 | tee "$log"
 rc=${PIPESTATUS[0]}
-line=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
-p=$(sed -E 's/^fuzz: ([0-9]+) passed.*/\1/' <<<"$line")
-f=$(sed -E 's/^fuzz: [0-9]+ passed, ([0-9]+) failed.*/\1/' <<<"$line")
-if [ -z "$p" ]; then p=0; f=1; fi
-[ "$rc" -eq 0 ] || [ "$f" -gt 0 ] || f=1
-passed=$((passed + p))
-failed=$((failed + f))
+read -r p f <<<"$(counts fuzz)"
+add "$p" "$f" "$rc"
 took fuzz "$t"
 
 # One system run: counts its summary line, or relays its skip line.
 system() {
-    local width=$1 t rc line
+    local width=$1 t rc p f
     t=$(clock)
     python3 tests/system/run.py --build-dir "build/win$width" 2>&1 | tee "$log"
     rc=${PIPESTATUS[0]}
@@ -66,14 +75,8 @@ system() {
         took "system-$width (skipped)" "$t"
         return
     fi
-    line=$(grep -E '^system: [0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
-    local p f
-    p=$(sed -E 's/^system: ([0-9]+) passed.*/\1/' <<<"$line")
-    f=$(sed -E 's/^system: [0-9]+ passed, ([0-9]+) failed.*/\1/' <<<"$line")
-    if [ -z "$p" ]; then p=0; f=1; fi
-    [ "$rc" -eq 0 ] || [ "$f" -gt 0 ] || f=1
-    passed=$((passed + p))
-    failed=$((failed + f))
+    read -r p f <<<"$(counts system)"
+    add "$p" "$f" "$rc"
     took "system-$width" "$t"
 }
 system 64

@@ -131,51 +131,49 @@ void fantResample(const uint8_t* in, uint8_t* out, int len, int stride, const do
 int mapDoubles(int s) { return s * (s + 1); }
 int mapScratchDoubles(int s) { return 2 * kMeshNodes * (s + 1) + (s + 1); }
 
-void buildWarpMaps(WarpMaps& maps, const MeshGrid& from, const MeshGrid& to) {
-    const int s = maps.side, n = kMeshNodes;
-    // Per block row (first pass) or column (second pass), the five mesh curves' positions
-    // before and after, five apart; then one forward map.
-    double* before = maps.scratch;
+namespace {
+
+// One pass's maps. Mesh line i is a curve through knots(i, k) with values before(i, k)
+// and after(i, k); each curve is sampled at every pixel of the block, five apart, and
+// each pixel line's forward map (before to after) is inverted into out + line * (s + 1).
+template <class Knot, class Before, class After>
+void passMaps(int s, double* scratch, Knot knot, Before beforeAt, After afterAt, double* out) {
+    const int n = kMeshNodes;
+    double* before = scratch;
     double* after = before + n * (s + 1);
     double* forward = after + n * (s + 1);
     double kx[kMeshNodes], ky[kMeshNodes], d[kMeshNodes];
+    for (int i = 0; i < n; ++i) {
+        for (int k = 0; k < n; ++k) {
+            kx[k] = knot(i, k);
+            ky[k] = beforeAt(i, k);
+        }
+        splineSlopes(kx, ky, n, d);
+        sampleSpline(kx, ky, d, n, s, before + i, n);
+        for (int k = 0; k < n; ++k) ky[k] = afterAt(i, k);
+        splineSlopes(kx, ky, n, d);
+        sampleSpline(kx, ky, d, n, s, after + i, n);
+    }
+    for (int line = 0; line < s; ++line) {
+        splineSlopes(before + line * n, after + line * n, n, d);
+        sampleSpline(before + line * n, after + line * n, d, n, s + 1, forward, 1);
+        invertMap(forward, s, out + intptr_t(line) * (s + 1));
+    }
+}
 
-    // First pass: each mesh column as x over y, in the source and in the intermediate
+}  // namespace
+
+void buildWarpMaps(WarpMaps& maps, const MeshGrid& from, const MeshGrid& to) {
+    const int s = maps.side;
+    // First pass: each mesh column u as x over y, in the source and in the intermediate
     // image (the destination's x at the source's y).
-    for (int u = 0; u < n; ++u) {
-        for (int v = 0; v < n; ++v) {
-            kx[v] = from.y[v][u];
-            ky[v] = from.x[v][u];
-        }
-        splineSlopes(kx, ky, n, d);
-        sampleSpline(kx, ky, d, n, s, before + u, n);
-        for (int v = 0; v < n; ++v) ky[v] = to.x[v][u];
-        splineSlopes(kx, ky, n, d);
-        sampleSpline(kx, ky, d, n, s, after + u, n);
-    }
-    for (int j = 0; j < s; ++j) {
-        splineSlopes(before + j * n, after + j * n, n, d);
-        sampleSpline(before + j * n, after + j * n, d, n, s + 1, forward, 1);
-        invertMap(forward, s, maps.rowMap + intptr_t(j) * (s + 1));
-    }
-
-    // Second pass: each mesh row as y over the intermediate x, before and after.
-    for (int v = 0; v < n; ++v) {
-        for (int u = 0; u < n; ++u) {
-            kx[u] = to.x[v][u];
-            ky[u] = from.y[v][u];
-        }
-        splineSlopes(kx, ky, n, d);
-        sampleSpline(kx, ky, d, n, s, before + v, n);
-        for (int u = 0; u < n; ++u) ky[u] = to.y[v][u];
-        splineSlopes(kx, ky, n, d);
-        sampleSpline(kx, ky, d, n, s, after + v, n);
-    }
-    for (int i = 0; i < s; ++i) {
-        splineSlopes(before + i * n, after + i * n, n, d);
-        sampleSpline(before + i * n, after + i * n, d, n, s + 1, forward, 1);
-        invertMap(forward, s, maps.columnMap + intptr_t(i) * (s + 1));
-    }
+    passMaps(
+        s, maps.scratch, [&](int u, int v) { return from.y[v][u]; }, [&](int u, int v) { return from.x[v][u]; },
+        [&](int u, int v) { return to.x[v][u]; }, maps.rowMap);
+    // Second pass: each mesh row v as y over the intermediate x, before and after.
+    passMaps(
+        s, maps.scratch, [&](int v, int u) { return to.x[v][u]; }, [&](int v, int u) { return from.y[v][u]; },
+        [&](int v, int u) { return to.y[v][u]; }, maps.columnMap);
 }
 
 void warpBlock(const WarpMaps& maps, const uint8_t* block, uint8_t* middle, uint8_t* warped) {

@@ -22,7 +22,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, '..', 'texturer'))
-from make_textures import WrappedNoise, bmp_file, clamp8, png, tiled, wrapped_delta  # noqa: E402
+from make_textures import WrappedNoise, bmp_file, clamp8, wrapped_delta, write_textures  # noqa: E402
 
 
 def rle8(rows):
@@ -152,27 +152,14 @@ TEXTURES = [
 ]
 
 
-def main(argv):
-    out = os.path.join(HERE, 'textures')
-    png_dir = None
-    args = list(argv)
-    if '--png' in args:
-        i = args.index('--png')
-        png_dir = args[i + 1]
-        del args[i:i + 2]
-    if args:
-        out = args[0]
-    os.makedirs(out, exist_ok=True)
-    for name, draw in TEXTURES:
-        rows, palette = draw()
-        with open(os.path.join(out, name + '.bmp'), 'wb') as f:
-            f.write(bmp_rle8(rows, palette))
-        if png_dir:
-            os.makedirs(png_dir, exist_ok=True)
-            rgb = [[(palette[i * 4 + 2], palette[i * 4 + 1], palette[i * 4]) for i in row] for row in rows]
-            with open(os.path.join(png_dir, name + '.png'), 'wb') as f:
-                f.write(png(tiled(rgb)))
+def rle8_with_preview(drawn):
+    rows, palette = drawn
+    rgb = [[(palette[i * 4 + 2], palette[i * 4 + 1], palette[i * 4]) for i in row] for row in rows]
+    return bmp_rle8(rows, palette), rgb
 
+
+def main(argv):
+    write_textures(argv, HERE, TEXTURES, rle8_with_preview)
 
 if __name__ == '__main__':
     main(sys.argv[1:])

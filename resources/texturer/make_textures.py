@@ -215,8 +215,11 @@ TEXTURES = [
 ]
 
 
-def main(argv):
-    out = os.path.join(HERE, 'textures')
+def write_textures(argv, here, textures, encode):
+    """Writes each (name, draw) texture as name.bmp: encode(draw()) gives the file bytes and
+    the rows as RGB for the optional tiled PNG previews.
+    Arguments: [OUT_DIR] [--png PNG_DIR]; OUT_DIR defaults to textures/ beside the script."""
+    out = os.path.join(here, 'textures')
     png_dir = None
     args = list(argv)
     if '--png' in args:
@@ -226,15 +229,18 @@ def main(argv):
     if args:
         out = args[0]
     os.makedirs(out, exist_ok=True)
-    for name, draw in TEXTURES:
-        rows = draw()
+    for name, draw in textures:
+        data, rgb_rows = encode(draw())
         with open(os.path.join(out, name + '.bmp'), 'wb') as f:
-            f.write(bmp24(rows))
+            f.write(data)
         if png_dir:
             os.makedirs(png_dir, exist_ok=True)
             with open(os.path.join(png_dir, name + '.png'), 'wb') as f:
-                f.write(png(tiled(rows)))
+                f.write(png(tiled(rgb_rows)))
 
+
+def main(argv):
+    write_textures(argv, HERE, TEXTURES, lambda rows: (bmp24(rows), rows))
 
 if __name__ == '__main__':
     main(sys.argv[1:])
