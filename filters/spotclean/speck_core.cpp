@@ -3,27 +3,25 @@
 #include <algorithm>
 
 #include "filters/spotclean/median.h"
-#include "framework/host/image_access.h"
-#include "framework/host/plugin_globals.h"
+#include "framework/brush/restore.h"
 
 bool viewCurrentImage(SpeckView& v, bool readResult) {
-    const FilterRecord* r = gPlugin.record;
-    if (!r || !r->outData || r->planes <= 0) return false;
-    // The source is the last applied image once Apply was pressed (our copy).
-    const SourcePlanes source = sourcePlanes(*r);
-    if (!source.data) return false;
-    v.in = source.data;
-    v.inRow = int(source.rowBytes);
-    v.inStride = source.stride;
-    v.out = static_cast<uint8_t*>(r->outData);
-    v.outRow = r->outRowBytes;
-    v.planes = r->planes;
-    v.mask = r->haveMask ? static_cast<const uint8_t*>(r->maskData) : nullptr;
-    v.maskRow = r->maskRowBytes;
-    v.width = r->filterRect.right - r->filterRect.left;
-    v.height = r->filterRect.bottom - r->filterRect.top;
-    v.channels = std::min(processedChannels(*r), 4);
-    v.alpha = hasTransparencyPlane(r->imageMode, r->planes) ? r->planes - 1 : -1;
+    // The framework's view of the work image (the source is the last applied image once
+    // Apply was pressed), narrowed to what the median code indexes with.
+    WorkView w;
+    if (!viewWorkImage(w)) return false;
+    v.in = w.in;
+    v.inRow = int(w.inRow);
+    v.inStride = w.inStride;
+    v.out = w.out;
+    v.outRow = int(w.outRow);
+    v.planes = w.planes;
+    v.mask = w.mask;
+    v.maskRow = int(w.maskRow);
+    v.width = w.width;
+    v.height = w.height;
+    v.channels = std::min(w.colours, 4);
+    v.alpha = w.alpha;
     if (readResult) {
         v.src = v.out;
         v.srcRow = v.outRow;
@@ -33,7 +31,7 @@ bool viewCurrentImage(SpeckView& v, bool readResult) {
         v.srcRow = v.inRow;
         v.srcStride = v.inStride;
     }
-    return v.width > 0 && v.height > 0 && v.inStride >= v.planes;
+    return true;
 }
 
 namespace {
