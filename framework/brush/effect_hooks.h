@@ -17,4 +17,12 @@ struct EffectHooks {
     void (*capDab)(const Dab& dab);
     void (*stepDab)(const Dab& dab, int direction, int spanLength);
     void (*restoreDab)(const Dab& dab, int direction, int spanLength);
+
+    // Buffers that need the image's size: made at Start before the dialog (false: result
+    // -108 and no dialog), freed when Start ends. Null: none.
+    bool (*startBuffers)() = nullptr;
+    void (*freeStartBuffers)() = nullptr;
+    // After the framework's own Revert (source copied back) and Apply (result kept).
+    void (*onRevert)() = nullptr;
+    void (*onApply)() = nullptr;
 };

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/tablet/packet_filter.h"
+
 std::string formatSample(const TabletSample& s) {
     char line[80];
     std::snprintf(line, sizeof line, "%d %d %d %d %u %u\n", s.x, s.y, s.size, s.amount,
@@ -24,7 +26,7 @@ bool number(const char*& p, long long lo, long long hi, long long& out) {
     long long v = 0;
     while (std::isdigit(uint8_t(*p))) {
         v = v * 10 + (*p++ - '0');
-        if (v > 100000000) return false;
+        if (v > 100000000000LL) return false;  // far past any field; no overflow
     }
     out = *start == '-' ? -v : v;
     return out >= lo && out <= hi;
@@ -86,7 +88,100 @@ bool isEvent(const char* line, const char* name) {
 
 }  // namespace
 
-bool parseSampleLog(const std::string& text, std::vector<SampleLogEntry>& entries) {
+namespace {
+
+uint32_t recordBytes(const SampleRule* rule) {
+    return rule && rule->sampleBytes > sizeof(TabletSample) ? rule->sampleBytes
+                                                            : uint32_t(sizeof(TabletSample));
+}
+
+bool fieldFits(const SampleExtraField& f, uint32_t bytes) {
+    return (f.bytes == 1 || f.bytes == 2 || f.bytes == 4) && f.offset >= sizeof(TabletSample) &&
+           uint32_t(f.offset) + f.bytes <= bytes;
+}
+
+long long readField(const uint8_t* record, const SampleExtraField& f) {
+    const uint8_t* p = record + f.offset;
+    if (f.bytes == 1) return f.isSigned ? (long long)int8_t(p[0]) : (long long)p[0];
+    if (f.bytes == 2) {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        return f.isSigned ? (long long)int16_t(v) : (long long)v;
+    }
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return f.isSigned ? (long long)int32_t(v) : (long long)v;
+}
+
+void writeField(uint8_t* record, const SampleExtraField& f, long long value) {
+    uint8_t* p = record + f.offset;
+    if (f.bytes == 1) {
+        p[0] = uint8_t(value);
+    } else if (f.bytes == 2) {
+        const uint16_t v = uint16_t(value);
+        std::memcpy(p, &v, 2);
+    } else {
+        const uint32_t v = uint32_t(value);
+        std::memcpy(p, &v, 4);
+    }
+}
+
+void fieldRange(const SampleExtraField& f, long long& lo, long long& hi) {
+    const int bits = f.bytes * 8;
+    if (f.isSigned) {
+        hi = (1LL << (bits - 1)) - 1;
+        lo = -hi - 1;
+    } else {
+        lo = 0;
+        hi = (1LL << bits) - 1;
+    }
+}
+
+// A sample line of the rule's record: six shared numbers, then the extras.
+bool parseRecord(const char* line, const SampleRule* rule, std::vector<uint8_t>& record) {
+    const uint32_t bytes = recordBytes(rule);
+    record.assign(bytes, 0);
+    const int extras = rule ? rule->extraCount : 0;
+    const char* p = line;
+    long long v[6];
+    const long long lo[6] = {INT16_MIN, INT16_MIN, INT16_MIN, INT16_MIN, 0, 0};
+    const long long hi[6] = {INT16_MAX, INT16_MAX, INT16_MAX, INT16_MAX, UINT16_MAX, UINT8_MAX};
+    for (int i = 0; i < 6; ++i)
+        if (!number(p, lo[i], hi[i], v[i])) return false;
+    const TabletSample s{int16_t(v[0]), int16_t(v[1]), int16_t(v[2]), int16_t(v[3]), uint16_t(v[4]), uint8_t(v[5])};
+    std::memcpy(record.data(), &s, sizeof s);
+    for (int i = 0; i < extras; ++i) {
+        const SampleExtraField& f = rule->extras[i];
+        if (!fieldFits(f, bytes)) return false;
+        long long l, h, value;
+        fieldRange(f, l, h);
+        // Wide unsigned fields exceed number()'s digit limit only past 10^8: refused.
+        if (!number(p, l, h, value)) return false;
+        writeField(record.data(), f, value);
+    }
+    return lineEnd(p);
+}
+
+}  // namespace
+
+std::string formatRecord(const TabletSample* record, const SampleRule* rule) {
+    std::string line = formatSample(*record);
+    if (!rule || rule->extraCount <= 0) return line;
+    line.pop_back();  // the newline
+    const uint32_t bytes = recordBytes(rule);
+    const auto* raw = reinterpret_cast<const uint8_t*>(record);
+    char field[24];
+    for (int i = 0; i < rule->extraCount; ++i) {
+        const SampleExtraField& f = rule->extras[i];
+        if (!fieldFits(f, bytes)) continue;
+        std::snprintf(field, sizeof field, " %lld", readField(raw, f));
+        line += field;
+    }
+    return line + "\n";
+}
+
+bool parseSampleLog(const std::string& text, std::vector<SampleLogEntry>& entries,
+                    const SampleRule* rule) {
     size_t at = 0;
     while (at < text.size()) {
         size_t end = text.find('\n', at);
@@ -107,6 +202,12 @@ bool parseSampleLog(const std::string& text, std::vector<SampleLogEntry>& entrie
                  lineEnd(p);
             e.pressureMax = int(pressureMax);
             e.wheelMax = int(wheelMax);
+        } else if (line.compare(0, 7, "# seed ") == 0) {
+            e.kind = SampleLogEntry::seed;
+            const char* p = line.c_str() + 7;
+            long long seed = 0;
+            ok = number(p, 0, UINT32_MAX, seed) && lineEnd(p);
+            e.seedValue = uint32_t(seed);
         } else if (isEvent(line.c_str(), "apply")) {
             e.kind = SampleLogEntry::apply;
         } else if (isEvent(line.c_str(), "revert")) {
@@ -119,7 +220,8 @@ bool parseSampleLog(const std::string& text, std::vector<SampleLogEntry>& entrie
             continue;
         } else {
             e.kind = SampleLogEntry::sample;
-            ok = parseSample(line.c_str(), e.s);
+            ok = parseRecord(line.c_str(), rule, e.record);
+            if (ok) std::memcpy(&e.s, e.record.data(), sizeof e.s);
         }
         if (!ok) return false;
         entries.push_back(e);
@@ -127,7 +229,7 @@ bool parseSampleLog(const std::string& text, std::vector<SampleLogEntry>& entrie
     return true;
 }
 
-bool readSampleLog(const char* path, std::vector<SampleLogEntry>& entries) {
+bool readSampleLog(const char* path, std::vector<SampleLogEntry>& entries, const SampleRule* rule) {
     std::FILE* f = std::fopen(path, "rb");
     if (!f) return false;
     std::string text;
@@ -136,5 +238,5 @@ bool readSampleLog(const char* path, std::vector<SampleLogEntry>& entries) {
     while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
     const bool readAll = !std::ferror(f);
     std::fclose(f);
-    return readAll && parseSampleLog(text, entries);
+    return readAll && parseSampleLog(text, entries, rule);
 }

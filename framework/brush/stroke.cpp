@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "framework/brush/segment_clip.h"
+#include "framework/host/module.h"
 #include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
 
@@ -126,15 +127,27 @@ void strokeStep(StrokeState& state, TabletSample* s, const EffectHooks& hooks, S
     if (op) walkSegment(op, prev, *s, out.width(), out.height(), rule);
     if (!prev.inverted && hooks.capDab) hooks.capDab(*s);
 
-    // The two samples' squares, clipped to the output; one pixel more on the right and
-    // bottom, where a dab reaches past the half size.
-    const int oL = out.left, oT = out.top;
+    // The two samples' squares; one pixel more on the right and bottom, where a dab
+    // reaches past the half size.
     Box area;
-    area.left = std::max(oL, oL + std::min(prev.x - prev.size / 2, s->x - s->size / 2));
-    area.top = std::max(oT, oT + std::min(prev.y - prev.size / 2, s->y - s->size / 2));
-    area.right = std::min(out.right, oL + std::max(prev.x + prev.size / 2, s->x + s->size / 2) + 1);
-    area.bottom = std::min(out.bottom, oT + std::max(prev.y + prev.size / 2, s->y + s->size / 2) + 1);
-    Box relative{area.left - oL, area.top - oT, area.right - oL, area.bottom - oT};
+    area.left = std::min(prev.x - prev.size / 2, s->x - s->size / 2);
+    area.top = std::min(prev.y - prev.size / 2, s->y - s->size / 2);
+    area.right = std::max(prev.x + prev.size / 2, s->x + s->size / 2) + 1;
+    area.bottom = std::max(prev.y + prev.size / 2, s->y + s->size / 2) + 1;
+    finishSegment(state, surface, area);
+
+    release(state.previous);
+    state.previous = s;
+    state.lastPressure = pressureOf(*s);
+}
+
+void finishSegment(StrokeState& state, StrokeSurface& surface, const Box& area) {
+    const Box& out = surface.geometry.outRect;
+    Box relative;
+    relative.left = std::max(0, area.left);
+    relative.top = std::max(0, area.top);
+    relative.right = std::min(out.width(), area.right);
+    relative.bottom = std::min(out.height(), area.bottom);
     surface.invalidate(surface.context, imageToClient(surface.geometry, relative));
 
     if (state.segmentCounter == 4 && surface.penDown) surface.updateNow(surface.context);
@@ -144,13 +157,25 @@ void strokeStep(StrokeState& state, TabletSample* s, const EffectHooks& hooks, S
         surface.setCursor(surface.context, surface.penDown);
         state.brushCursor = surface.penDown;
     }
-
-    release(state.previous);
-    state.previous = s;
-    state.lastPressure = pressureOf(*s);
     gPlugin.modified = 1;
     if (!gPlugin.unappliedStroke) {
         gPlugin.unappliedStroke = 1;
         surface.enableRevert(surface.context);
     }
+}
+
+void resetModuleStroke(StrokeState& state, const ModuleInfo& module) {
+    resetStroke(state);
+    if (module.strokeRule && module.strokeRule->reset) module.strokeRule->reset();
+}
+
+void runStrokeStep(StrokeState& state, TabletSample* sample, const ModuleInfo& module,
+                   StrokeSurface& surface) {
+    if (module.strokeRule && module.strokeRule->step) {
+        module.strokeRule->step(state, sample, surface);
+        return;
+    }
+    strokeStep(state, sample, *module.hooks,
+               module.evenSpans ? SpanRule::truncateBeforeDoubling : SpanRule::truncateAfterDoubling,
+               surface);
 }

@@ -29,7 +29,34 @@ struct StrokeSurface {
     void (*enableRevert)(void* context);
 };
 
+struct ModuleInfo;
+
+// A module's own stroke rules, in place of strokeStep and its segment walk.
+struct StrokeRule {
+    // Takes ownership of `sample` (a fixed block of the module's record size), as
+    // strokeStep does; ends a segment with finishSegment.
+    void (*step)(StrokeState& state, TabletSample* sample, StrokeSurface& surface);
+    // The module's own stroke state back to "no stroke" (dialog open and close).
+    void (*reset)();
+    // A dialog timer (id 1) of this period while the dialog is open; 0: none.
+    int timerMs;
+    // At each tick: a record to queue like a packet's sample (a fixed block of the
+    // record size, which the queue then owns), or null. `painting`: the brush drag is on.
+    TabletSample* (*onTimer)(StrokeState& state, bool painting);
+};
+
 void resetStroke(StrokeState& state);  // frees `previous`
+// resetStroke and the module's own reset.
+void resetModuleStroke(StrokeState& state, const ModuleInfo& module);
+
+// The module's stroke step (its own or the shared one) for one sample.
+void runStrokeStep(StrokeState& state, TabletSample* sample, const ModuleInfo& module,
+                   StrokeSurface& surface);
+
+// After a segment painted: repaint `area` (image pixels relative to the output
+// rectangle; clipped here), bring the preview up to date every fifth segment while the pen
+// presses, keep the cursor, and mark the session changed (Revert enabled).
+void finishSegment(StrokeState& state, StrokeSurface& surface, const Box& area);
 
 // One sample: takes ownership of `sample` (a fixed block), which it frees or keeps.
 void strokeStep(StrokeState& state, TabletSample* sample, const EffectHooks& hooks,

@@ -30,8 +30,8 @@ std::FILE* gSampleLog;       // diagnostic record of samples, when asked for
 std::string gLoggedParams;   // the parameters line last written to it
 
 // The packet filter's sink: each sample in a block of its own, to the dialog's queue.
-bool postSample(void* queue, const TabletSample& sample) {
-    return queueSample(*static_cast<const SampleQueue*>(queue), sample);
+bool postSample(void* queue, const TabletSample* record, uint32_t bytes) {
+    return queueRecord(*static_cast<const SampleQueue*>(queue), record, bytes);
 }
 
 void handle(HWND dialog, Packet& packet, int32_t cursorClass) {
@@ -66,17 +66,22 @@ void enableRevert(void* dialog) { EnableWindow(GetDlgItem(static_cast<HWND>(dial
 }  // namespace
 
 void beginStrokes() {
-    resetStroke(gStroke);
+    const ModuleInfo& module = currentModule();
+    resetModuleStroke(gStroke, module);
     // A record of the session's samples, for replaying the strokes outside the dialog.
     if (const char* path = std::getenv("KESTRIX_SAMPLE_LOG")) {
         gSampleLog = std::fopen(path, "w");
-        if (gSampleLog) std::fprintf(gSampleLog, "# device %d %d\n", gDevice.pressureMax, gDevice.wheelMax);
+        if (gSampleLog) {
+            std::fprintf(gSampleLog, "# device %d %d\n", gDevice.pressureMax, gDevice.wheelMax);
+            const SampleRule* rule = module.sampleRule;
+            if (rule && rule->seed) std::fprintf(gSampleLog, "# seed %u\n", unsigned(rule->seed()));
+        }
         gLoggedParams.clear();
     }
 }
 
 void endStrokes(HWND dialog) {
-    resetStroke(gStroke);
+    resetModuleStroke(gStroke, currentModule());
     // Samples still queued for the dialog would die with it: their blocks are ours.
     MSG msg;
     while (PeekMessageA(&msg, dialog, kSampleMessage, kSampleMessage, PM_REMOVE))
@@ -117,7 +122,7 @@ void onSampleMessage(HWND dialog, TabletSample* sample) {
             std::string params = formatParams(module.params, module.paramsSize);
             if (params != gLoggedParams) std::fputs(params.c_str(), gSampleLog);
             gLoggedParams = params;
-            std::fputs(formatSample(*sample).c_str(), gSampleLog);
+            std::fputs(formatRecord(sample, module.sampleRule).c_str(), gSampleLog);
             std::fflush(gSampleLog);
         } catch (...) {
             gLoggedParams.clear();
@@ -131,9 +136,15 @@ void onSampleMessage(HWND dialog, TabletSample* sample) {
     surface.updateNow = updateNow;
     surface.setCursor = setCursor;
     surface.enableRevert = enableRevert;
-    strokeStep(gStroke, sample, *module.hooks,
-               module.evenSpans ? SpanRule::truncateBeforeDoubling : SpanRule::truncateAfterDoubling,
-               surface);
+    runStrokeStep(gStroke, sample, module, surface);
+}
+
+void onStrokeTimer(HWND dialog) {
+    const StrokeRule* rule = currentModule().strokeRule;
+    if (!rule || !rule->onTimer) return;
+    TabletSample* repeat = rule->onTimer(gStroke, currentDragState() == kDragPaint);
+    // Queued like a packet's sample; the queue owns the block, or it is freed here.
+    if (repeat && !postSampleMessage(dialog, repeat)) freeFixed(repeat);
 }
 
 void clearSideButtonLatch() { gPackets.sideButtonLatch = false; }

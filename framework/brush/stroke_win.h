@@ -15,6 +15,9 @@ void drainPackets(HWND dialog, HCTX context, int32_t cursorClass);
 // SampleMessage: the stroke step takes the sample.
 void onSampleMessage(HWND dialog, TabletSample* sample);
 void clearSideButtonLatch();
+// The module's stroke timer (id 1) ticked.
+void onStrokeTimer(HWND dialog);
+constexpr UINT_PTR kStrokeTimerId = 1;
 // "# <name>" in the sample log, when one is kept: the session events that change what
 // later strokes paint on (apply, revert, snapshot, swap), so that kx_replay can follow.
 void logSessionEvent(const char* name);

@@ -8,6 +8,10 @@ struct SliderBinding {
     int editId;
     int16_t offset;  // byte offset of the int16 field in the EffectParams
     int16_t minimum, maximum;
+    bool silent = false;    // a bad number is refused without a message: the field shows
+                            // the parameter again
+    bool deferLow = false;  // a number below the minimum waits for the field to lose focus
+                            // (so typing "1" on the way to "120" is not refused)
 };
 
 // A group of source radios (Fingerwheel / Pressure / Fixed), bound to an int32 field.
@@ -23,6 +27,18 @@ struct SourceBinding {
 struct CheckBinding {
     int id;
     int16_t offset;
+    bool inverted = false;         // the flag is 1 while the box is clear
+    const int* enables = nullptr;  // controls enabled while the box is checked
+    int enableCount = 0;
+    bool manual = false;           // a plain check box: the dialog toggles it on a click
+};
+
+// Radio buttons that each store their own value in one int32 field.
+struct RadioBinding {
+    const int* ids;
+    const int32_t* values;
+    int count;
+    int16_t offset;
 };
 
 struct DialogControls {
@@ -34,4 +50,6 @@ struct DialogControls {
     const CheckBinding* checks;
     int checkCount;
     void (*resetParams)();  // Alt+Cancel: the effect's reset defaults
+    const RadioBinding* radios = nullptr;
+    int radioCount = 0;
 };

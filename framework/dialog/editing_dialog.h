@@ -24,3 +24,7 @@ void keepWork();
 // Any end: gives the host back its own result buffer holding the latest image and frees
 // our buffers. Nothing is left to do after keepWork.
 void closeWorkSession();
+// The effect's buffers that need the image's size, around the dialog at Start: false when
+// they cannot be had (then there is no dialog).
+bool startEffectBuffers();
+void freeEffectBuffers();

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/brush/stroke.h"
 #include "framework/brush/stroke_win.h"
 #include "framework/dialog/controls_logic.h"
 #include "framework/dialog/dialog_controls.h"
+#include "framework/dialog/dialog_hooks.h"
 #include "framework/dialog/editing_dialog.h"
 #include "framework/dialog/layout_win.h"
 #include "framework/dialog/preview_win.h"
@@ -26,13 +28,7 @@
 
 namespace {
 
-enum ControlId : int {
-    kDoneId = 1, kCancelId = 2, kRevertId = 4, kZoomToolId = 301, kHandToolId = 302,
-    kBrushToolId = 303,
-};
-constexpr int kRangeMessage = 10000;
-constexpr int kSaveQuestion = 10004;
-constexpr int kDiscardQuestion = 10005;
+enum ControlId : int { kDoneId = 1, kCancelId = 2, kRevertId = 4 };
 constexpr const char* kCaption = "Kestrix";
 // Start's result when the dialog cannot be shown at all (a window class that cannot be
 // registered, DialogBoxParamA failing): an error, so the host keeps its image and does
@@ -51,11 +47,47 @@ struct DialogSession {
     int32_t cursorClass; // of the tool last in proximity; 0 until the first change
     bool validating;     // a range message is up: ignore the field's own EN_CHANGE echoes
     bool initialised;    // WM_INITDIALOG ran: the dialog really was shown
+    bool queueRefused;   // the tablet gave no queue: the dialog runs without the pen
+    bool ready;          // initialisation got through: the dialog stays open
 };
 DialogSession gSession;
 
 const ModuleInfo& module() { return currentModule(); }
 const DialogControls& controls() { return *module().dialog; }
+const ModuleIds& ids() { return moduleIds(module()); }
+const DialogHooks* hooks() { return module().dialogHooks; }
+
+// The tool buttons in Tool order (zoom, hand, brush); their ids need not be adjacent.
+int toolButton(int tool) {
+    const int buttons[3] = {ids().zoomToolId, ids().handToolId, ids().brushToolId};
+    return buttons[tool];
+}
+int toolOfButton(int id) {
+    for (int tool = kToolZoom; tool <= kToolBrush; ++tool)
+        if (toolButton(tool) == id) return tool;
+    return -1;
+}
+
+void checkTool() {
+    for (int tool = kToolZoom; tool <= kToolBrush; ++tool)
+        CheckDlgButton(gSession.dialog, toolButton(tool), tool == gPlugin.currentTool ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool checkBoxOn(const CheckBinding& c) {
+    const bool flag = readParam<uint8_t>(module(), c.offset) != 0;
+    return c.inverted ? !flag : flag;
+}
+
+void enableFromCheck(const CheckBinding& c) {
+    const bool on = checkBoxOn(c);
+    for (int i = 0; i < c.enableCount; ++i) EnableWindow(GetDlgItem(gSession.dialog, c.enables[i]), on);
+}
+
+void checkRadios(const RadioBinding& r) {
+    const int32_t value = readParam<int32_t>(module(), r.offset);
+    for (int i = 0; i < r.count; ++i)
+        CheckDlgButton(gSession.dialog, r.ids[i], r.values[i] == value ? BST_CHECKED : BST_UNCHECKED);
+}
 
 MessageAnswer ask(int stringId) {
     char text[256];
@@ -80,17 +112,25 @@ void showParams() {
         SetDlgItemInt(d, b.editId, UINT(readParam<int16_t>(module(), b.offset)), FALSE);
     }
     for (int i = 0; i < controls().sourceCount; ++i) checkSourceRadios(controls().sources[i]);
-    for (int i = 0; i < controls().checkCount; ++i)
-        CheckDlgButton(d, controls().checks[i].id, readParam<uint8_t>(module(), controls().checks[i].offset) ? BST_CHECKED : BST_UNCHECKED);
-    CheckRadioButton(d, kZoomToolId, kBrushToolId, kZoomToolId + gPlugin.currentTool);
+    for (int i = 0; i < controls().checkCount; ++i) {
+        const CheckBinding& c = controls().checks[i];
+        CheckDlgButton(d, c.id, checkBoxOn(c) ? BST_CHECKED : BST_UNCHECKED);
+        enableFromCheck(c);
+    }
+    for (int i = 0; i < controls().radioCount; ++i) checkRadios(controls().radios[i]);
+    checkTool();
+    if (hooks() && hooks()->showParams) hooks()->showParams(d);
 }
 
 void setToolIcons() {
     const struct {
         int button, icon;
-    } icons[] = {{kHandToolId, KX_ICON_HAND}, {kZoomToolId, KX_ICON_ZOOM}, {kBrushToolId, KX_ICON_BRUSH}};
+        const char* name;
+    } icons[] = {{ids().handToolId, KX_ICON_HAND, ids().handIconName},
+                 {ids().zoomToolId, KX_ICON_ZOOM, ids().zoomIconName},
+                 {ids().brushToolId, KX_ICON_BRUSH, ids().brushIconName}};
     for (auto i : icons) {
-        HICON icon = LoadIconA(moduleInstance(), MAKEINTRESOURCEA(i.icon));
+        HICON icon = LoadIconA(moduleInstance(), i.name ? i.name : MAKEINTRESOURCEA(i.icon));
         if (icon) SendDlgItemMessageA(gSession.dialog, i.button, BM_SETIMAGE, IMAGE_ICON, LPARAM(icon));
     }
 }
@@ -121,7 +161,22 @@ HCTX openContext() {
     LOGCONTEXTA context = buildTabletContext(
         systemDefault, name,
         {screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top});
-    return openTabletContext(*api, gSession.dialog, context);
+    const QueueRule defaultQueue{40, false, 0};
+    const QueueRule& queue = module().queue ? *module().queue : defaultQueue;
+    int granted = 0;
+    HCTX handle = openTabletContext(*api, gSession.dialog, context, queue.firstSize, queue.once, &granted);
+    if (handle && granted == 0 && queue.emptyMessageId) {
+        // No queue at all: the pen cannot be followed. Say so and go on with the mouse
+        // tools; Done or Cancel set the result again.
+        api->close(handle);
+        char text[256];
+        loadModuleString(queue.emptyMessageId, text, sizeof text);
+        showMessage(reinterpret_cast<intptr_t>(gSession.dialog), text, kCaption, MessageKind::stop);
+        gPlugin.result = -1;
+        gSession.queueRefused = true;
+        return nullptr;
+    }
+    return handle;
 }
 
 void onCursorChange(WPARAM serial, LPARAM context) {
@@ -150,6 +205,11 @@ BOOL initDialog(HWND dialog) {
     gSession.dialog = dialog;
     gSession.initialised = true;
     beginStrokes();
+    if (ids().previewClassAtInit && !registerPreviewClass()) {
+        gPlugin.result = kDialogFailed;
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
     setToolIcons();
     showParams();
     createPreview(dialog);
@@ -166,7 +226,7 @@ BOOL initDialog(HWND dialog) {
     GetWindowRect(dialog, &gSession.initialWindow);
 
     gSession.context = openContext();
-    if (!gSession.context) {
+    if (!gSession.context && !gSession.queueRefused) {
         char text[512];
         loadModuleString(KX_STR_NO_TABLET, text, sizeof text);
         showMessage(reinterpret_cast<intptr_t>(dialog), text, kCaption, MessageKind::stop);
@@ -175,10 +235,14 @@ BOOL initDialog(HWND dialog) {
     }
     loadPlacement(dialog, module(), gSession.initialWindow);
     SendMessageA(previewWindow(), WM_SIZE, 0, 0);
+    if (module().strokeRule && module().strokeRule->timerMs > 0)
+        SetTimer(dialog, kStrokeTimerId, UINT(module().strokeRule->timerMs), nullptr);
+    gSession.ready = true;
     return TRUE;
 }
 
 void onDestroy() {
+    KillTimer(gSession.dialog, kStrokeTimerId);
     savePlacement(gSession.dialog, module());
     if (gSession.context) {
         if (const WintabApi* api = wintab()) api->close(gSession.context);
@@ -208,15 +272,25 @@ void onSlider(const SliderBinding& b, int code) {
     SetDlgItemInt(gSession.dialog, b.editId, UINT(value), FALSE);
 }
 
-void validateField(const SliderBinding& b) {
+void validateField(const SliderBinding& b, bool focusLost) {
     if (gSession.validating) return;
     char text[32];
     GetDlgItemTextA(gSession.dialog, b.editId, text, sizeof text);
     NumberCheck check = checkNumber(text, b.minimum, b.maximum);
+    if (!check.valid && b.silent) {
+        // Refused without a word: the parameter stays, and the field shows it again once
+        // typing stops making sense ("-" on the way to "-20" is left alone).
+        if (!focusLost && (text[0] == '\0' || (text[0] == '-' && text[1] == '\0'))) return;
+        gSession.validating = true;
+        SetDlgItemInt(gSession.dialog, b.editId, UINT(readParam<int16_t>(module(), b.offset)), TRUE);
+        gSession.validating = false;
+        return;
+    }
+    if (!check.valid && b.deferLow && !focusLost && check.value == b.minimum) return;
     if (!check.valid) {
         gSession.validating = true;
         char format[81], message[128];
-        loadModuleString(kRangeMessage, format, sizeof format);
+        loadModuleString(ids().rangeMessageId, format, sizeof format);
         std::snprintf(message, sizeof message, format, int(b.minimum), int(b.maximum));
         showMessage(reinterpret_cast<intptr_t>(gSession.dialog), message, kCaption, MessageKind::information);
         SetDlgItemInt(gSession.dialog, b.editId, UINT(check.value), TRUE);
@@ -232,15 +306,16 @@ void validateField(const SliderBinding& b) {
 void onCancel() {
     if (GetKeyState(VK_MENU) < 0) {
         controls().resetParams();
+        if (module().resetSelectsBrush) gPlugin.currentTool = kToolBrush;
         showParams();
         return;
     }
-    if (gPlugin.modified && ask(kDiscardQuestion) != MessageAnswer::yes) return;
+    if (gPlugin.modified && ask(ids().discardQuestionId) != MessageAnswer::yes) return;
     endDialog(1, 0);
 }
 
 void onRevert() {
-    if (!gPlugin.unappliedStroke || ask(kDiscardQuestion) != MessageAnswer::yes) return;
+    if (!gPlugin.unappliedStroke || ask(ids().discardQuestionId) != MessageAnswer::yes) return;
     if (!gPlugin.appliedOnce) gPlugin.modified = 0;
     gPlugin.unappliedStroke = 0;
     revertWork();
@@ -266,7 +341,7 @@ void onApply() {
 }
 
 void onClose() {
-    if (gPlugin.modified && ask(kSaveQuestion) == MessageAnswer::no) {
+    if (gPlugin.modified && ask(ids().saveQuestionId) == MessageAnswer::no) {
         endDialog(1, 0);
         return;
     }
@@ -289,19 +364,41 @@ BOOL onCommand(int id, int notification) {
         return TRUE;
     }
     if (const SliderBinding* b = sliderByEdit(id)) {
-        if (notification != EN_CHANGE) return FALSE;
-        validateField(*b);
-        return TRUE;
-    }
-    if (id >= kZoomToolId && id <= kBrushToolId) {
-        gPlugin.currentTool = id - kZoomToolId;
-        return TRUE;
-    }
-    for (int i = 0; i < controls().checkCount; ++i)
-        if (controls().checks[i].id == id) {
-            writeParam(module(), controls().checks[i].offset, uint8_t(IsDlgButtonChecked(gSession.dialog, id) == BST_CHECKED));
+        if (notification == EN_KILLFOCUS && b->deferLow) {
+            validateField(*b, true);
             return TRUE;
         }
+        if (notification != EN_CHANGE) return FALSE;
+        validateField(*b, false);
+        return TRUE;
+    }
+    if (toolOfButton(id) >= 0) {
+        gPlugin.currentTool = toolOfButton(id);
+        if (!clicked) return TRUE;
+        checkTool();  // plain buttons in some templates: the dialog keeps the one checked
+        return TRUE;
+    }
+    for (int i = 0; i < controls().checkCount; ++i) {
+        const CheckBinding& c = controls().checks[i];
+        if (c.id != id) continue;
+        if (c.manual) {
+            if (!clicked) return TRUE;
+            CheckDlgButton(gSession.dialog, id, IsDlgButtonChecked(gSession.dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+        }
+        const bool on = IsDlgButtonChecked(gSession.dialog, id) == BST_CHECKED;
+        writeParam(module(), c.offset, uint8_t(c.inverted ? !on : on));
+        enableFromCheck(c);
+        return TRUE;
+    }
+    for (int i = 0; i < controls().radioCount; ++i) {
+        const RadioBinding& r = controls().radios[i];
+        for (int k = 0; k < r.count; ++k)
+            if (r.ids[k] == id) {
+                writeParam(module(), r.offset, r.values[k]);
+                checkRadios(r);
+                return TRUE;
+            }
+    }
     for (int i = 0; i < controls().sourceCount; ++i) {
         const SourceBinding& s = controls().sources[i];
         if (id >= s.firstRadioId && id < s.firstRadioId + s.count) {
@@ -332,6 +429,10 @@ INT_PTR handleDialogMessage(HWND dialog, UINT message, WPARAM w, LPARAM l) {
         }
         case WM_VSCROLL:
             previewScrollBy(false, LOWORD(w), -1);
+            return TRUE;
+        case WM_TIMER:
+            if (w != kStrokeTimerId) return FALSE;
+            onStrokeTimer(dialog);
             return TRUE;
         case kSampleMessage:
             // Drain first, so the driver's queue does not overflow while dabs run.
@@ -372,12 +473,27 @@ INT_PTR handleDialogMessage(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     }
 }
 
+// The module's hooks around the framework's own handling.
+INT_PTR withModuleHooks(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+    const DialogHooks* h = hooks();
+    if (h && h->before && message != WM_INITDIALOG) {
+        intptr_t result = 0;
+        if (h->before(dialog, message, w, l, &result)) return INT_PTR(result);
+    }
+    if (h && h->after && message == WM_DESTROY) h->after(dialog, message, w, l);
+    const INT_PTR handled = handleDialogMessage(dialog, message, w, l);
+    // A dialog that ended while it initialised has nothing for the module to set up.
+    if (h && h->after && message != WM_DESTROY && (message != WM_INITDIALOG || gSession.ready))
+        h->after(dialog, message, w, l);
+    return handled;
+}
+
 INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     // No C++ exception may unwind into the system's message dispatch: that ends the
     // host. Whatever threw (std::bad_alloc in the stroke or an effect), the dialog ends
     // with memFullErr and the host keeps its image.
     try {
-        return handleDialogMessage(dialog, message, w, l);
+        return withModuleHooks(dialog, message, w, l);
     } catch (...) {
         gPlugin.result = memFullErr;
         EndDialog(dialog, 0);
@@ -393,7 +509,7 @@ bool registerDialogClass() {
     wc.hInstance = moduleInstance();
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = "DlgWndClass";
+    wc.lpszClassName = ids().dialogClass;
     return RegisterClassA(&wc) != 0;
 }
 
@@ -406,8 +522,9 @@ void runEditingDialog() {
         gPlugin.result = kDialogFailed;
         return;
     }
-    if (!registerPreviewClass()) {
-        UnregisterClassA("DlgWndClass", instance);
+    // Some editions register the preview's class only when the dialog initialises.
+    if (!ids().previewClassAtInit && !registerPreviewClass()) {
+        UnregisterClassA(ids().dialogClass, instance);
         gPlugin.result = kDialogFailed;
         return;
     }
@@ -416,12 +533,13 @@ void runEditingDialog() {
                      ? reinterpret_cast<HWND>(gPlugin.record->platformData->hwnd)
                      : nullptr;
     gSession = DialogSession{};
-    INT_PTR ended = DialogBoxParamA(instance, MAKEINTRESOURCEA(KX_DIALOG), owner, dialogProc, 0);
+    const char* templateName = ids().dialogName ? ids().dialogName : MAKEINTRESOURCEA(ids().dialogId);
+    INT_PTR ended = DialogBoxParamA(instance, templateName, owner, dialogProc, 0);
     // -1: the dialog could not be made; 0 without WM_INITDIALOG: an owner it refused.
     // Either way nothing was done, which must not read as success.
     if ((ended == -1 || !gSession.initialised) && gPlugin.result == noErr)
         gPlugin.result = kDialogFailed;
     saveSettings(m);
     unregisterPreviewClass();
-    UnregisterClassA("DlgWndClass", instance);
+    UnregisterClassA(ids().dialogClass, instance);
 }

@@ -1,4 +1,5 @@
 #include "framework/dialog/preview_win.h"
+#include "framework/host/module.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -365,11 +366,11 @@ bool registerPreviewClass() {
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = previewProc;
     wc.hInstance = moduleInstance();
-    wc.lpszClassName = "ProxyWndClass";
+    wc.lpszClassName = moduleIds(currentModule()).previewClass;
     return RegisterClassA(&wc) != 0;
 }
 
-void unregisterPreviewClass() { UnregisterClassA("ProxyWndClass", moduleInstance()); }
+void unregisterPreviewClass() { UnregisterClassA(moduleIds(currentModule()).previewClass, moduleInstance()); }
 
 HWND createPreview(HWND dialog) {
     HWND placeholder = GetDlgItem(dialog, kPreviewId);
@@ -381,7 +382,7 @@ HWND createPreview(HWND dialog) {
     }
     gView.hScroll = GetDlgItem(dialog, kHScrollId);
     gView.vScroll = GetDlgItem(dialog, kVScrollId);
-    return CreateWindowExA(0, "ProxyWndClass", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+    return CreateWindowExA(0, moduleIds(currentModule()).previewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                            rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, dialog,
                            reinterpret_cast<HMENU>(static_cast<intptr_t>(kPreviewId)),
                            moduleInstance(), nullptr);

@@ -5,6 +5,7 @@
 #include "framework/brush/stroke_win.h"
 #include "framework/dialog/preview_win.h"
 #include "framework/dialog/tool_rules.h"
+#include "framework/host/module.h"
 #include "framework/host/module_instance_win.h"
 #include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
@@ -16,8 +17,6 @@
 namespace {
 
 constexpr int kCancelId = 2;
-constexpr int kResetLabel = 10006;
-constexpr int kCancelLabel = 10007;
 
 struct ToolState {
     int dragState;  // DragState
@@ -91,10 +90,13 @@ void finishZoom(POINT release) {
 }
 
 void postEndOfStroke() {
-    TabletSample notice{};
-    notice.pressure = kEndOfStroke;
+    // A whole record of the module's size: its stroke step may read its own fields.
+    alignas(8) uint8_t storage[kMaxSampleBytes] = {};
+    auto* notice = reinterpret_cast<TabletSample*>(storage);
+    notice->pressure = kEndOfStroke;
     // Not sent (no memory, a full queue): the stroke then ends with the next lifted sample.
-    queueSample(SampleQueue{GetParent(previewWindow()), postSampleMessage}, notice);
+    queueRecord(SampleQueue{GetParent(previewWindow()), postSampleMessage}, notice,
+                sampleBytes(currentModule()));
 }
 
 bool pointerOverPreview() {
@@ -127,7 +129,8 @@ LRESULT onKey(int code, WPARAM key, LPARAM data) {
             SetCursor(LoadCursor(nullptr, IDC_ARROW));
         if (key == VK_MENU) {
             char label[64];
-            loadModuleString(down ? kResetLabel : kCancelLabel, label, sizeof label);
+            const ModuleIds& ids = moduleIds(currentModule());
+            loadModuleString(down ? ids.resetLabelId : ids.cancelLabelId, label, sizeof label);
             SetDlgItemTextA(GetParent(previewWindow()), kCancelId, label);
         }
         if (key == VK_SPACE) return 1;  // never presses the focused button

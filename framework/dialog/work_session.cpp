@@ -17,16 +17,31 @@ bool openWorkSession() {
     }
     releaseApplied();  // a new session starts from the host's source
     resetResult(*record);
-    createUndo(*record);
+    if (!currentModule().noUndo) createUndo(*record);
     return true;
 }
 
 bool applyWork() {
-    return !gPlugin.record || commitResult(*gPlugin.record);
+    if (gPlugin.record && !commitResult(*gPlugin.record)) return false;
+    const EffectHooks* hooks = currentModule().hooks;
+    if (hooks && hooks->onApply) hooks->onApply();
+    return true;
 }
 
 void revertWork() {
     if (gPlugin.record) resetResult(*gPlugin.record);
+    const EffectHooks* hooks = currentModule().hooks;
+    if (hooks && hooks->onRevert) hooks->onRevert();
+}
+
+bool startEffectBuffers() {
+    const EffectHooks* hooks = currentModule().hooks;
+    return !hooks || !hooks->startBuffers || hooks->startBuffers();
+}
+
+void freeEffectBuffers() {
+    const EffectHooks* hooks = currentModule().hooks;
+    if (hooks && hooks->freeStartBuffers) hooks->freeStartBuffers();
 }
 
 void keepWork() {

@@ -14,9 +14,6 @@ PluginGlobals gPlugin;
 
 namespace {
 
-constexpr int kAboutText = 16000;
-constexpr int kAboutCaption = 16001;
-
 void setUp(void* record) {
     const ModuleInfo& module = currentModule();
     gPlugin.record = static_cast<FilterRecord*>(record);
@@ -99,8 +96,9 @@ void emptyRequest(FilterRecord& r) {
 void doAbout(void* record) {
     char text[256];
     char caption[61];
-    loadModuleString(kAboutText, text, sizeof text);
-    loadModuleString(kAboutCaption, caption, sizeof caption);
+    const ModuleIds& ids = moduleIds(currentModule());
+    loadModuleString(ids.aboutTextId, text, sizeof text);
+    loadModuleString(ids.aboutCaptionId, caption, sizeof caption);
     auto* about = static_cast<AboutRecord*>(record);
     intptr_t owner = about && about->platformData ? about->platformData->hwnd : 0;
     showMessage(owner, text, caption, MessageKind::information);
@@ -137,8 +135,11 @@ void doStart(FilterRecord& r) {
     } else if (!r.advanceState) {
         // Without advanceState the image never arrives: say so before any dialog.
         gPlugin.result = errPlugInHostInsufficient;
+    } else if (!startEffectBuffers()) {
+        gPlugin.result = memFullErr;  // no dialog without the effect's image-sized buffers
     } else {
         runEditingDialog();
+        freeEffectBuffers();
         gPlugin.parametersSeen = 0;
     }
     if (r.advanceState) emptyRequest(r);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "framework/host/module.h"
 #include "framework/host/param_field.h"
 #include "framework/tablet/cursor_rules.h"
 
@@ -65,6 +66,16 @@ TabletSample buildSample(const Packet& packet, const PacketContext& c, const Mod
     return s;
 }
 
+void buildRecord(const Packet& packet, const PacketContext& c, const ModuleInfo& module,
+                 TabletSample* out) {
+    const SampleRule* rule = module.sampleRule;
+    if (rule && rule->build) {
+        rule->build(packet, c, module, out);
+    } else {
+        *out = buildSample(packet, c, module);
+    }
+}
+
 void handlePacket(PacketFilterState& state, Packet& packet, const PacketContext& c,
                   const ModuleInfo& module, SampleSink sink, void* sinkContext) {
     if (!c.painting && packet.pkNormalPressure != 0) return;
@@ -84,13 +95,21 @@ void handlePacket(PacketFilterState& state, Packet& packet, const PacketContext&
     if (c.cursorClass == kCursorPuck) packet.pkNormalPressure = packet.pkButtons > 0 ? kPuckPressure : 0;
     state.penDown = packet.pkNormalPressure != 0;
 
+    // The record lives here only until the sink has copied it.
+    const uint32_t bytes = sampleBytes(module);
+    alignas(8) uint8_t storage[kMaxSampleBytes] = {};
+    if (bytes > sizeof storage) return;
+    auto* record = reinterpret_cast<TabletSample*>(storage);
+    const bool everyPacket = module.sampleRule && module.sampleRule->everyPacket;
     if (insideFrame(c)) {
         state.packetParity ^= 1;
-        if (state.packetParity == 1 && sink(sinkContext, buildSample(packet, c, module)))
-            state.insideView = true;
+        if (everyPacket || state.packetParity == 1) {
+            buildRecord(packet, c, module, record);
+            if (sink(sinkContext, record, bytes)) state.insideView = true;
+        }
     } else if (state.insideView) {
-        TabletSample leaving = buildSample(packet, c, module);
-        leaving.pressure = 0;
-        if (sink(sinkContext, leaving)) state.insideView = false;
+        buildRecord(packet, c, module, record);
+        record->pressure = 0;
+        if (sink(sinkContext, record, bytes)) state.insideView = false;
     }
 }

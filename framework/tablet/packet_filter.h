@@ -8,6 +8,7 @@
 #include "framework/tablet/wintab.h"
 
 struct ModuleInfo;
+struct PacketContext;
 
 // Where a module's sample values come from in its EffectParams.
 struct SampleFields {
@@ -16,6 +17,29 @@ struct SampleFields {
     int16_t amountOffset;        // int16 amount, or -1 when the effect has none
     int16_t amountSourceOffset;  // int32 source of the amount, or -1
     bool oddAmount;              // the tip's amount becomes 2 * amount + 1
+};
+
+// A sample field kept after the six shared ones in a module's own record; the sample
+// log writes it as one more decimal number.
+struct SampleExtraField {
+    uint16_t offset;  // in the record
+    uint8_t bytes;    // 1, 2 or 4
+    bool isSigned;
+};
+
+// A module's own sample record: a TabletSample followed by fields of its own.
+struct SampleRule {
+    uint32_t sampleBytes;  // >= sizeof(TabletSample)
+    // Fills `out` (sampleBytes, zeroed) for a packet at a client point; null: the
+    // shared buildSample into the TabletSample part.
+    void (*build)(const Packet& packet, const PacketContext& context, const ModuleInfo& module,
+                  TabletSample* out);
+    const SampleExtraField* extras;
+    int extraCount;
+    bool everyPacket;  // every packet over the image is a sample, not every second one
+    // The module's random state: logged when a session starts, set back by a replay.
+    uint32_t (*seed)();
+    void (*setSeed)(uint32_t seed);
 };
 
 struct PacketFilterState {
@@ -35,8 +59,8 @@ struct PacketContext {
     DeviceRanges ranges;
 };
 
-// Hands a built sample on; false when no block could be had for it.
-using SampleSink = bool (*)(void* context, const TabletSample& sample);
+// Hands a built sample record (`bytes` long) on; false when no block could be had for it.
+using SampleSink = bool (*)(void* context, const TabletSample* record, uint32_t bytes);
 
 // One packet through the filter; its pressure is adjusted in place (puck, side button).
 void handlePacket(PacketFilterState& state, Packet& packet, const PacketContext& context,
@@ -44,6 +68,10 @@ void handlePacket(PacketFilterState& state, Packet& packet, const PacketContext&
 
 // The sample of an (adjusted) packet at a client point.
 TabletSample buildSample(const Packet& packet, const PacketContext& context, const ModuleInfo& module);
+// The module's whole record for it into `out` (sampleBytes(module)): its own builder or
+// the shared one.
+void buildRecord(const Packet& packet, const PacketContext& context, const ModuleInfo& module,
+                 TabletSample* out);
 
 // value * number / divisor rounded to the nearest integer, halves away from zero, with a
 // 64-bit intermediate; -1 for a zero divisor (as the system's MulDiv).

@@ -14,3 +14,5 @@ struct SampleQueue {
 // Copies `sample` into a new fixed block and posts it. False when no block could be had
 // or the queue refused it; a refused block is freed here, so nothing leaks either way.
 bool queueSample(const SampleQueue& queue, const TabletSample& sample);
+// The same for a module's whole sample record of `bytes` (>= sizeof(TabletSample)).
+bool queueRecord(const SampleQueue& queue, const TabletSample* record, uint32_t bytes);

@@ -21,13 +21,14 @@ LOGCONTEXTA buildTabletContext(const LOGCONTEXTA& systemDefault, const char* nam
 }
 
 HCTX openTabletContext(const WintabApi& api, void* window, LOGCONTEXTA& context,
-                       int firstQueueSize) {
+                       int firstQueueSize, bool once, int* granted) {
     HCTX handle = api.open(window, &context, 1);
     if (!handle) return nullptr;
     // A deep queue keeps bursts of packets while slow dabs run; drivers differ in what
     // they grant, so step down until one size is accepted (or keep the default).
     for (int size = firstQueueSize; size >= 5; size -= 5)
-        if (api.queueSizeSet(handle, size)) break;
-    api.queueSizeGet(handle);
+        if (api.queueSizeSet(handle, size) || once) break;
+    const int size = api.queueSizeGet(handle);
+    if (granted) *granted = size;
     return handle;
 }

@@ -14,7 +14,9 @@ LOGCONTEXTA buildTabletContext(const LOGCONTEXTA& systemDefault, const char* nam
                                const VirtualScreen& screen);
 
 // Opens the context on `window` and asks for the largest queue the driver accepts,
-// from `firstQueueSize` down to 5 in steps of 5. Null when the driver refuses the context.
+// from `firstQueueSize` down to 5 in steps of 5 (only `firstQueueSize` when `once`).
+// `granted`, when given, receives the driver's answer to the size query afterwards.
+// Null when the driver refuses the context.
 HCTX openTabletContext(const WintabApi& api, void* window, LOGCONTEXTA& context,
-                       int firstQueueSize = 40);
+                       int firstQueueSize = 40, bool once = false, int* granted = nullptr);
 

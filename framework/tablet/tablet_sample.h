@@ -11,3 +11,6 @@ struct TabletSample {
 };
 
 constexpr uint16_t kEndOfStroke = 0xFFFF;
+
+// The largest sample record a module may define (its TabletSample and fields of its own).
+constexpr uint32_t kMaxSampleBytes = 64;

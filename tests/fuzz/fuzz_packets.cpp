@@ -14,7 +14,8 @@ struct Collected {
     bool refuse;
 };
 
-bool collect(void* context, const TabletSample& s) {
+bool collect(void* context, const TabletSample* record, uint32_t) {
+    const TabletSample& s = *record;
     auto* c = static_cast<Collected*>(context);
     if (c->refuse) return false;
     c->samples.push_back(s);

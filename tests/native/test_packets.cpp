@@ -17,7 +17,8 @@ struct Sink {
     std::vector<TabletSample> samples;
     bool full = false;  // no memory for samples
 };
-bool collect(void* c, const TabletSample& s) {
+bool collect(void* c, const TabletSample* record, uint32_t) {
+    const TabletSample& s = *record;
     auto* sink = static_cast<Sink*>(c);
     if (sink->full) return false;
     sink->samples.push_back(s);
@@ -268,8 +269,8 @@ bool toQueue(void* c, TabletSample* block) {
     q->taken.push_back(block);
     return true;
 }
-bool viaQueue(void* c, const TabletSample& s) {
-    return queueSample(SampleQueue{c, toQueue}, s);
+bool viaQueue(void* c, const TabletSample* record, uint32_t bytes) {
+    return queueRecord(SampleQueue{c, toQueue}, record, bytes);
 }
 
 TEST(SampleQueueing, ARefusedBlockIsFreed) {

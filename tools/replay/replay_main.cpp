@@ -25,6 +25,7 @@
 #include "framework/host/settings.h"
 #include "framework/host/undo.h"
 #include "framework/tablet/device.h"
+#include "framework/tablet/packet_filter.h"
 #include "tools/host/image_file.h"
 #include "tools/stroke_probe/record_effect.h"
 
@@ -67,10 +68,17 @@ int main(int argc, char** argv) {
         else if (k == "--dab-log") dabLog = v;
         else return usage(("unknown option " + k).c_str());
     }
-    if (effect == "record") gModule = &recordingModule();
-    else if (effect == "spotclean") gModule = &kSpotcleanModule;
-    else if (effect == "dustclean") gModule = &kDustcleanModule;
-    else return usage("no such effect");
+    const struct {
+        const char* name;
+        const ModuleInfo* module;
+    } effects[] = {
+        {"record", &recordingModule()},
+        {"spotclean", &kSpotcleanModule},
+        {"dustclean", &kDustcleanModule},
+    };
+    for (const auto& e : effects)
+        if (effect == e.name) gModule = e.module;
+    if (!gModule) return usage("no such effect");
     if (samples.empty() || imagePath.empty()) return usage("--samples and --image are needed");
 
     Image image;
@@ -83,7 +91,7 @@ int main(int argc, char** argv) {
             return usage("the mask must be one plane of the image's size");
     }
     std::vector<SampleLogEntry> entries;
-    if (!readSampleLog(samples.c_str(), entries)) return usage("cannot read the sample log");
+    if (!readSampleLog(samples.c_str(), entries, gModule->sampleRule)) return usage("cannot read the sample log");
 
     std::FILE* log = nullptr;
     if (!dabLog.empty() && !(log = std::fopen(dabLog.c_str(), "w"))) return usage("cannot write the dab log");
@@ -108,12 +116,14 @@ int main(int argc, char** argv) {
     }
     gPlugin = PluginGlobals{};
     gPlugin.record = &record;
-    createUndo(record);  // as the dialog does right after the working copy
 
     const ModuleInfo& module = *gModule;
     module.hooks->setDefaults();
     if (!module.hooks->initBuffers()) return usage("no memory for the work buffers");
+    if (!startEffectBuffers()) return usage("no memory for the effect's image buffers");
+    if (!module.noUndo) createUndo(record);  // as the dialog does right after the working copy
     StrokeState state{nullptr, 0, 0, true};
+    resetModuleStroke(state, module);
     StrokeSurface surface{};
     surface.geometry.zoom = 1.0f;
     surface.geometry.outRect = Box{0, 0, image.width, image.height};
@@ -122,7 +132,6 @@ int main(int argc, char** argv) {
     surface.updateNow = noUpdate;
     surface.setCursor = noCursor;
     surface.enableRevert = noRevert;
-    const SpanRule rule = module.evenSpans ? SpanRule::truncateBeforeDoubling : SpanRule::truncateAfterDoubling;
     for (const SampleLogEntry& e : entries) {
         if (e.kind == SampleLogEntry::params) {
             if (e.bytes.size() == module.paramsSize) {
@@ -140,18 +149,22 @@ int main(int argc, char** argv) {
             snapshotUndo(record);
         } else if (e.kind == SampleLogEntry::swap) {
             swapUndo(record);
+        } else if (e.kind == SampleLogEntry::seed) {
+            if (module.sampleRule && module.sampleRule->setSeed) module.sampleRule->setSeed(e.seedValue);
         } else {
-            auto* s = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
-            *s = e.s;
-            strokeStep(state, s, *module.hooks, rule, surface);
+            auto* s = static_cast<TabletSample*>(allocFixed(e.record.size()));
+            if (!s) return usage("no memory for a sample");
+            std::memcpy(s, e.record.data(), e.record.size());
+            runStrokeStep(state, s, module, surface);
         }
     }
-    resetStroke(state);
+    resetModuleStroke(state, module);
     // The dialog's end: Done's end-of-session code, or just the host's buffer back.
     if (done)
         keepWork();
     else
         closeWorkSession();
+    freeEffectBuffers();
     module.hooks->freeBuffers();
     if (log) std::fclose(log);
 
