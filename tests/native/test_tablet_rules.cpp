@@ -103,6 +103,21 @@ TEST_F(TabletContext, AllSizesRefusedKeepsTheDefaultQueue) {
     EXPECT_EQ(gDriver.queue, 8);
 }
 
+TEST_F(TabletContext, OneSizeOnlyWhenAskedOnceAndTheGrantedSizeIsReported) {
+    gDriver.refused = {40};
+    gDriver.queue = 0;
+    LOGCONTEXTA c = context();
+    int granted = -1;
+    EXPECT_NE(openTabletContext(api(), nullptr, c, 40, true, &granted), nullptr);
+    EXPECT_EQ(gDriver.asked, std::vector<int>{40}) << "no smaller sizes";
+    EXPECT_EQ(granted, 0) << "the driver's answer, for the module to judge";
+    gDriver = FakeDriver{};
+    c = context();
+    EXPECT_NE(openTabletContext(api(), nullptr, c, 80, false, &granted), nullptr);
+    EXPECT_EQ(gDriver.asked, std::vector<int>{80});
+    EXPECT_EQ(granted, 80);
+}
+
 TEST_F(TabletContext, RefusedContextAsksNothingMore) {
     gDriver.refuseOpen = true;
     LOGCONTEXTA c = context();
