@@ -220,5 +220,6 @@ ModuleInfo airbrushModule(const DialogHooks* hooks) {
     m.dialogHooks = hooks;
     m.queue = &kQueue;
     m.resetSelectsBrush = true;
+    m.rgbWithoutDisplay = true;
     return m;
 }

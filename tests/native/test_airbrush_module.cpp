@@ -14,6 +14,8 @@
 #include "framework/host/plugin_globals.h"
 #include "framework/host/settings.h"
 #include "framework/tablet/packet_filter.h"
+#include "framework/host/entry.h"
+#include "tests/native/fake_host.h"
 #include "tests/native/fake_platform.h"
 
 namespace {
@@ -359,6 +361,24 @@ TEST_F(AirbrushModule, StrokeStepPaintsMarksAndRepeatsAResitingPen) {
     airbrush().hooks->freeBuffers();
     gPlugin.record = nullptr;
     EXPECT_EQ(gFake.liveBlocks, 0);
+}
+
+// A host without displayPixels: an RGB picture still gets the dialog (a blank preview),
+// any other fails with -1 as in every module.
+TEST_F(AirbrushModule, RgbOpensWithoutDisplayPixels) {
+    for (int16_t mode : {plugInModeRGBColor, plugInModeCMYKColor}) {
+        resetFake(airbrush());
+        FakeHost host;
+        host.setUp(5, 4, mode, mode == plugInModeRGBColor ? 3 : 4);
+        host.record.displayPixels = nullptr;
+        int16_t result = 12345;
+        pluginMain(filterSelectorStart, &host.record, &result);
+        EXPECT_EQ(result, mode == plugInModeRGBColor ? 0 : -1) << mode;
+        EXPECT_EQ(gFake.dialogRuns, mode == plugInModeRGBColor ? 1 : 0);
+        EXPECT_EQ(host.record.displayPixels != nullptr, mode == plugInModeRGBColor);
+        pluginMain(filterSelectorFinish, &host.record, &result);
+        freeFakeHandles();
+    }
 }
 
 }  // namespace
