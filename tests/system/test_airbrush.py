@@ -187,6 +187,16 @@ class Airbrush(unittest.TestCase):
         colour, _ = colour_of(params_of(samples))
         self.assertEqual(colour, tuple(v * 257 for v in px))
 
+        # CMYK: nativeHalf is the pixel's, the colour the host's conversion of it.
+        cmyk = self.env.temp_path('cmyk.pam')
+        src = self.source()
+        harness.write_pam(cmyk, W, H, 'CMYK', bytes(v for i in range(W * H)
+                                                      for v in (src[3 * i], src[3 * i + 1], src[3 * i + 2], 180)))
+        run, samples = self.session(s, image=cmyk)
+        colour, half = colour_of(params_of(samples))
+        self.assertEqual(half, tuple(v >> 1 for v in px) + (90,))
+        self.assertEqual(colour, tuple((v * 180 + 127) // 255 * 257 for v in px))
+
     def test_reset_settings_round_trip_and_cancel(self):
         self.env.write_ini('Kestrix.ini', '[Spray Studio]\nCurrent Tool=1\nPressure Size=7\nPressure Ink Flow=0\n'
                            'Brush Size=44\nInk Flow=55\nSplatter Brush=1\nSplatter Size=9\n')
