@@ -2,7 +2,8 @@
 """The demo: a pen session in each module's editing dialog, run by the reference host
 under Wine with our virtual tablet. On a photo-like sample picture with dust specks and
 scratches, the pen paints along the scratches and over the dusty sky, the eraser end
-paints a little of the original back, and Done hands the result to the host. Writes the
+paints a little of the original back, and Done hands the result to the host; the
+airbrush sprays a soft tilted band, a splatter stroke and an eraser strip in orange. Writes the
 before/after pictures, a screenshot of each dialog and the run's reports to out/demo."""
 import argparse
 import os
@@ -62,6 +63,40 @@ def pen_session(left, top):
     return lines
 
 
+def spray_session(left, top):
+    """airbrush: a soft spray with the pen tilted, a splatter stroke, an eraser stroke."""
+    lines = ["tablet origin control 1012", "tablet cursor 0", "click 1000"]
+
+    def stroke(points, pressure=900):
+        x0, y0 = points[0]
+        lines.append("tablet packet x=%d y=%d p=0 b=0" % (left + x0, top + y0))
+        for x, y in points:
+            lines.append("tablet packet x=%d y=%d p=%d b=1" % (left + x, top + y, pressure))
+        x1, y1 = points[-1]
+        lines.append("tablet packet x=%d y=%d p=0 b=0" % (left + x1, top + y1))
+
+    # A soft band over the sky, the pen tilted 50 degrees towards the lower right.
+    lines.append("tablet packet alt=400 az=1350 post=0")
+    stroke([(x, 70 + x // 12) for x in range(30, SAMPLE_W - 30, 5)])
+    # Upright again, a splatter of droplets over the hills.
+    lines += ["tablet packet alt=900 az=0 post=0", "click 1001", "settext 5 5"]
+    stroke([(x, 230 - (x // 20) % 3 * 4) for x in range(40, SAMPLE_W - 40, 8)])
+    # The eraser end takes a strip of the soft band away again.
+    lines.append("tablet cursor 1")
+    stroke([(x, 90) for x in range(150, 330, 6)], pressure=1023)
+    lines.append("tablet cursor 0")
+    return lines
+
+
+# Each module's session and what its host run needs besides.
+SESSIONS = {
+    "spotclean": (pen_session, []),
+    "dustclean": (pen_session, []),
+    # The host's picker answers a warm orange at once.
+    "airbrush": (spray_session, ["--choose-color", "235,120,40"]),
+}
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--out", default=os.path.join(ROOT, "out", "demo"))
@@ -87,14 +122,16 @@ def main():
 
     env = harness.env()
     try:
-        for module in ("spotclean", "dustclean"):
+        for module, (session, extra) in SESSIONS.items():
             env.clear_ini("Kestrix.ini")
             env.clear_ini("vorla.ini")
+            if module == "airbrush":
+                env.write_ini("Kestrix.ini", "[Spray Studio]\nBrush Size=40\nInk Flow=50\n")
             left, top = preview_frame(env, module, sample)
-            run = DialogRun(env, module, image=sample)
+            run = DialogRun(env, module, image=sample, extra=extra)
             shot = os.path.join(out, f"{module}-dialog.png")
             s = Script("wait-dialog", "restore", "move %d %d %d %d" % WINDOW,
-                       *pen_session(left, top), f"screenshot {env.win_path(shot)}", "click 1")
+                       *session(left, top), f"screenshot {env.win_path(shot)}", "click 1")
             report = run.run(s, timeout_ms=240000)
             if report.get("script.result") != "ok":
                 raise SystemExit(f"demo: the pen session in {module} failed: {report.get('script.error')}")

@@ -23,8 +23,8 @@ Direction directionOf(const AirbrushSample& sample) {
 }
 
 float tiltFraction(const SprayTables& t, const AirbrushSample& s) {
-    const int i = std::min(std::abs(int(s.tilt2)), 60), j = std::min(std::abs(int(s.tilt)), 60);
-    return t.tilt[i][j];
+    const int i = std::min(std::abs(int(s.tilt)), 60);
+    return t.tilt[i][i];
 }
 
 // The square a footprint clears: offsets -half..half around the centre, clipped to the mask.
@@ -76,7 +76,8 @@ AirbrushSample buildSpraySample(const SprayPacket& p, const SprayRanges& r, cons
     int tilt;
     if (altitude >= 0) tilt = altitude > 30 ? 90 - altitude : 60;
     else tilt = altitude < -30 ? -altitude - 90 : -60;
-    s.tilt = s.tilt2 = int16_t(tilt);
+    s.tilt = int16_t(tilt);
+    s.wheel = int16_t(p.wheel);
     const float q = float(tilt) / 60.0f;
     s.elongation = 1.0f + 1.5f * q * q;
     s.azimuth = float(double(azimuth - 90) * 3.14159 / 180.0);
@@ -218,7 +219,7 @@ void softSprayDab(SprayCanvas& canvas, const AirbrushSample& dab) {
     const int channels = cmyk ? 4 : 3;
     float colour[4];
     for (int c = 0; c < channels; ++c)
-        colour[c] = cmyk ? float(2 * p.nativeHalf[c]) : float(p.color[c] >> 8);
+        colour[c] = cmyk ? float(2 * std::min<int>(p.nativeHalf[c], 127)) : float(p.color[c] >> 8);
     const float f = float(dab.flow) / 100.0f;
 
     const int top = std::max(0, dab.y + m.rowMin), bottom = std::min(im.height - 1, dab.y + m.rowMax);
@@ -302,7 +303,7 @@ void splatterDab(SprayCanvas& canvas, const AirbrushSample& dab) {
     const bool cmyk = im.cmyk();
     const int channels = cmyk ? 4 : 3;
     int half[4];
-    for (int c = 0; c < channels; ++c) half[c] = cmyk ? p.nativeHalf[c] : p.color[c] >> 9;
+    for (int c = 0; c < channels; ++c) half[c] = cmyk ? std::min<int>(p.nativeHalf[c], 127) : p.color[c] >> 9;  // never wraps the byte
 
     const float tf = tiltFraction(*canvas.tables, dab);
     const float e = dab.elongation;

@@ -32,20 +32,28 @@ struct SprayRandom {
 // ---- the pen sample ----
 
 // One tablet packet (or timer repeat) in the 28 bytes the framework allocates per sample.
+// The first twelve bytes are the framework's TabletSample (position, size, the flow as its
+// amount, pressure, eraser flag), so the queue, the end-of-stroke notice and the sample
+// log read them where they read every module's; the airbrush's own fields follow.
 struct AirbrushSample {
     int16_t x, y;        // image pixel, filter-rectangle coordinates
-    float elongation;    // 1 + 1.5 (tilt/60)^2: 1.0 upright, 2.5 at full tilt
-    int16_t tilt;        // degrees from upright, -60..60 (the sign is the driver's, see inverted)
-    int16_t tilt2;       // the same again: row and column of the tilt table
-    float azimuth;       // spray direction, radians: (degrees - 90) * pi / 180
     int16_t size;        // effective diameter in pixels, 1..99
     int16_t flow;        // effective ink flow, per cent, 0..100
     int16_t pressure;    // normal pressure; 0 pen left the view, -1 end of stroke
     uint8_t inverted;    // 1: eraser end (raw altitude below 0): the restore dab
     uint8_t padding;
+    int16_t tilt;        // degrees from upright, -60..60 (the sign is the driver's, see inverted);
+                         // both row and column of the tilt table
+    int16_t wheel;       // the finger wheel's raw reading, as the packet had it
+    float elongation;    // 1 + 1.5 (tilt/60)^2: 1.0 upright, 2.5 at full tilt
+    float azimuth;       // spray direction, radians: (degrees - 90) * pi / 180
     int32_t repeat;      // 0 a packet; 1 a timer repeat at the resting position
 };
 static_assert(sizeof(AirbrushSample) == 28, "sample record size");
+static_assert(offsetof(AirbrushSample, pressure) == 8 && offsetof(AirbrushSample, inverted) == 10,
+              "the framework's sample fields come first");
+static_assert(offsetof(AirbrushSample, elongation) == 16 && offsetof(AirbrushSample, repeat) == 24,
+              "stored layout");
 
 constexpr int16_t kSprayEndOfStroke = -1;
 
@@ -86,11 +94,12 @@ struct SprayImage {
     int planes;  // 3 (RGB) or 4 (CMYK), plus one with transparency
     int width, height;
     bool transparency;
+    int sourceStride = 0;  // bytes from one source pixel to the next; 0: planes
 
     int colourPlanes() const { return transparency ? planes - 1 : planes; }
     bool cmyk() const { return colourPlanes() == 4; }
     const uint8_t* sourceAt(int x, int y) const {
-        return source + ptrdiff_t(y) * sourceRow + ptrdiff_t(x) * planes;
+        return source + ptrdiff_t(y) * sourceRow + ptrdiff_t(x) * (sourceStride ? sourceStride : planes);
     }
     uint8_t* resultAt(int x, int y) const {
         return result + ptrdiff_t(y) * resultRow + ptrdiff_t(x) * planes;

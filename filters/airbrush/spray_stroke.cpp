@@ -83,6 +83,15 @@ int walkSpraySegment(const AirbrushSample& from, const AirbrushSample& to, int s
     return dabs;
 }
 
+bool sprayTimerTick(SprayStroke& stroke, bool painting, AirbrushSample& repeat) {
+    const bool rested = !stroke.busy;
+    stroke.busy = false;
+    if (!painting || stroke.lastPressure <= 1 || !rested) return false;
+    repeat = stroke.prev;
+    repeat.repeat = 1;
+    return true;
+}
+
 SprayStepResult sprayStep(SprayStroke& stroke, const AirbrushSample& s, SprayCanvas& canvas) {
     SprayStepResult result{false, 0, Box{0, 0, 0, 0}, false};
     if (stroke.lastPressure <= 1) {
@@ -90,6 +99,7 @@ SprayStepResult sprayStep(SprayStroke& stroke, const AirbrushSample& s, SprayCan
         stroke.lastPressure = s.pressure > 1 ? s.pressure : 0;
         if (stroke.lastPressure) stroke.prev = s;
         stroke.carry = false;
+        stroke.busy = stroke.busy || stroke.lastPressure != 0;
         return result;
     }
     if (s.pressure < 0) {  // end of stroke: the button was released
@@ -124,6 +134,7 @@ SprayStepResult sprayStep(SprayStroke& stroke, const AirbrushSample& s, SprayCan
             buildSoftFootprint(canvas, prev);
             if (prev.size <= 22) stroke.carry = false;
         }
+        stroke.busy = true;
         result.dabs = walkSpraySegment(prev, s, stepFor(operation, prev.size), stroke.carry, width, height,
                                        dabAt, &target);
     }

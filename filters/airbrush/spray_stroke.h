@@ -11,6 +11,7 @@ struct SprayStroke {
     int lastPressure;      // a stroke is in progress while this is above 1
     bool carry;            // the last walk stopped short of its end: start one pixel beyond prev
     int segmentCounter;    // 0..2: every third segment asks for an immediate repaint
+    bool busy;             // a stroke start or a segment since the repeat timer's last tick
 };
 
 void resetSprayStroke(SprayStroke& stroke);
@@ -36,6 +37,11 @@ struct SprayStepResult {
     Box invalid;     // image area to repaint (filter-rectangle coordinates), when painted
     bool updateNow;  // every third segment: repaint at once while the pen presses
 };
+
+// The repeat timer's tick: true, with `repeat` a copy of prev marked as a repeat, when the
+// brush is painting, a stroke is under way and the pen has moved nothing since the last
+// tick (a resting pen). Every tick clears the mark the stroke step sets.
+bool sprayTimerTick(SprayStroke& stroke, bool painting, AirbrushSample& repeat);
 
 // One sample of the pen, in the order they were queued.
 SprayStepResult sprayStep(SprayStroke& stroke, const AirbrushSample& sample, SprayCanvas& canvas);

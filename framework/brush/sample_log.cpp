@@ -148,7 +148,16 @@ bool parseRecord(const char* line, const SampleRule* rule, std::vector<uint8_t>&
     const long long hi[6] = {INT16_MAX, INT16_MAX, INT16_MAX, INT16_MAX, UINT16_MAX, UINT8_MAX};
     for (int i = 0; i < 6; ++i)
         if (!number(p, lo[i], hi[i], v[i])) return false;
-    const TabletSample s{int16_t(v[0]), int16_t(v[1]), int16_t(v[2]), int16_t(v[3]), uint16_t(v[4]), uint8_t(v[5])};
+    // Field by field into a zeroed record: the padding byte stays 0, so a parsed record
+    // equals the one that was logged.
+    TabletSample s;
+    std::memset(&s, 0, sizeof s);
+    s.x = int16_t(v[0]);
+    s.y = int16_t(v[1]);
+    s.size = int16_t(v[2]);
+    s.amount = int16_t(v[3]);
+    s.pressure = uint16_t(v[4]);
+    s.inverted = uint8_t(v[5]);
     std::memcpy(record.data(), &s, sizeof s);
     for (int i = 0; i < extras; ++i) {
         const SampleExtraField& f = rule->extras[i];

@@ -12,4 +12,8 @@ struct DialogHooks {
     void (*after)(void* dialog, uint32_t message, uintptr_t w, intptr_t l);
     // After the framework put the parameters into its bound controls (open, Alt+Cancel).
     void (*showParams)(void* dialog);
+    // A button press, move or release in the preview (client coordinates), before the
+    // tools see it: true when the module took it (a pointer state of its own). Null: the
+    // tools alone.
+    bool (*previewMouse)(void* dialog, uint32_t message, int x, int y) = nullptr;
 };

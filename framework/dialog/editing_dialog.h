@@ -4,6 +4,9 @@
 // saves the settings and unregisters the classes. Sets gPlugin.result: an error when a
 // class cannot be registered or the dialog cannot be made.
 void runEditingDialog();
+// Brings the dialog's tablet context to the top of the driver's stack (after a window of
+// the host's, such as its colour picker, may have taken it). Nothing without a context.
+void overlapTabletContext();
 
 // The image side of the dialog's life (portable: kx_replay runs the same code).
 // Opening asks the host for the image, builds the working copy and the undo buffer;

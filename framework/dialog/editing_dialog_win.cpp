@@ -515,6 +515,11 @@ bool registerDialogClass() {
 
 }  // namespace
 
+void overlapTabletContext() {
+    if (!gSession.context) return;
+    if (const WintabApi* api = wintab()) api->overlap(gSession.context, TRUE);
+}
+
 void runEditingDialog() {
     const ModuleInfo& m = module();
     HINSTANCE instance = moduleInstance();

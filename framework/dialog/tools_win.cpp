@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "framework/brush/stroke_win.h"
+#include "framework/dialog/dialog_hooks.h"
 #include "framework/dialog/preview_win.h"
 #include "framework/dialog/tool_rules.h"
 #include "framework/host/module.h"
@@ -189,9 +190,15 @@ bool postSampleMessage(void* dialog, TabletSample* block) {
 
 int currentDragState() { return gTool.dragState; }
 
+Modifiers toolModifiers() { return currentModifiers(); }
+
 void setToolCursor() { setCursorWith(currentModifiers()); }
 
 void previewMouse(UINT message, int x, int y) {
+    const DialogHooks* hooks = currentModule().dialogHooks;
+    if (hooks && hooks->previewMouse && gTool.dragState == kDragNone &&
+        hooks->previewMouse(GetParent(previewWindow()), message, x, y))
+        return;
     POINT p{x, y};
     switch (message) {
         case WM_LBUTTONDOWN:

@@ -127,9 +127,14 @@ void doPrepare() {
     if (!queryDeviceRanges(wintab(), gDevice)) setNoTiltSwitch();
 }
 
+// Stands in for a host's missing displayPixels: draws nothing.
+OSErr KX_CDECL drawNothing(const PSPixelMap*, const VRect*, int32_t, int32_t, void*) { return noErr; }
+
 void doStart(FilterRecord& r) {
     if (!gPlugin.parametersSeen) doParameters(r);
     gPlugin.modified = 0;
+    if (!r.displayPixels && currentModule().rgbWithoutDisplay && r.imageMode == plugInModeRGBColor)
+        r.displayPixels = drawNothing;
     if (!r.displayPixels) {
         gPlugin.result = -1;
     } else if (!r.advanceState) {

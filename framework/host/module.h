@@ -60,6 +60,8 @@ struct ModuleInfo {
     const QueueRule* queue = nullptr;        // null: 40 down to 5
     bool noUndo = false;                     // no undo buffer, and Z does nothing
     bool resetSelectsBrush = false;          // Alt+Cancel also selects the Brush tool
+    bool rgbWithoutDisplay = false;          // an RGB image opens the dialog even when the
+                                             // host has no displayPixels (the preview stays blank)
 };
 
 const ModuleIds& moduleIds(const ModuleInfo& module);

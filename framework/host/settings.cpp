@@ -15,7 +15,9 @@ void settingName(int stringId, const char* fixedName, char (&out)[kNameChars + 1
     }
 }
 
-int32_t readField(const ModuleInfo& module, const SettingKey& key) {
+namespace {
+
+int32_t rawField(const ModuleInfo& module, const SettingKey& key) {
     if (key.offset == kCurrentToolField) return gPlugin.currentTool;
     switch (key.width) {
         case 1: {
@@ -31,7 +33,15 @@ int32_t readField(const ModuleInfo& module, const SettingKey& key) {
     }
 }
 
+}  // namespace
+
+int32_t readField(const ModuleInfo& module, const SettingKey& key) {
+    const int32_t v = rawField(module, key);
+    return key.inverted ? int32_t(v == 0) : v;
+}
+
 void writeField(const ModuleInfo& module, const SettingKey& key, int32_t value) {
+    if (key.inverted) value = value == 0;
     if (key.offset == kCurrentToolField) {
         gPlugin.currentTool = value;
     } else if (key.width == 1) {
@@ -46,6 +56,7 @@ void writeField(const ModuleInfo& module, const SettingKey& key, int32_t value) 
 namespace {
 
 int32_t clampTo(const SettingKey& key, int32_t value) {
+    if ((value < key.minimum || value > key.maximum) && key.outside != kClampToRange) return key.outside;
     if (value < key.minimum) return key.minimum;
     if (value > key.maximum) return key.maximum;
     return value;
@@ -60,6 +71,7 @@ void loadSettings(const ModuleInfo& module) {
     char name[kNameChars + 1];
     for (int i = 0; i < layout->keyCount; ++i) {
         const SettingKey& key = layout->keys[i];
+        if (key.writeOnly) continue;
         // Names are loaded at each access: they follow the user-interface language.
         settingName(layout->sectionId, layout->fixedSection, section);
         settingName(key.stringId, key.fixedName, name);
@@ -88,7 +100,7 @@ void clampParams(const ModuleInfo& module) {
     if (!layout) return;
     for (int i = 0; i < layout->keyCount; ++i) {
         const SettingKey& key = layout->keys[i];
-        if (key.offset == kCurrentToolField) continue;
+        if (key.offset == kCurrentToolField || key.writeOnly) continue;
         writeField(module, key, clampTo(key, readField(module, key)));
     }
 }

@@ -9,6 +9,8 @@ constexpr int kNameChars = 40;  // section and key names loaded from the string 
 
 // Where a key's value lives.
 constexpr int16_t kCurrentToolField = -1;
+// SettingKey::outside: a value outside the range is clamped into it.
+constexpr int32_t kClampToRange = INT32_MIN;
 
 struct SettingKey {
     int stringId;           // key name from the string table, or 0 ...
@@ -17,6 +19,9 @@ struct SettingKey {
     uint8_t width;          // field width in bytes: 1, 2 or 4
     bool isSigned;
     int32_t minimum, maximum;  // values read from the file are clamped into this range
+    bool inverted = false;     // a one-byte flag stored as 1 - flag
+    bool writeOnly = false;    // written for reference at the end, never read back
+    int32_t outside = kClampToRange;  // or the value a number outside the range reads as
 };
 
 struct SettingsLayout {

@@ -11,6 +11,7 @@
 #define KX_BMP_CHECKER 122       /* 8x8 16-colour checkerboard behind the image */
 #define KX_BMP_LOGO_SPOTCLEAN 123
 #define KX_BMP_LOGO_DUSTCLEAN 124
+#define KX_BMP_LOGO_AIRBRUSH 131
 
 /* Tool button icons (BM_SETIMAGE, IMAGE_ICON). */
 #define KX_ICON_HAND 115
@@ -22,6 +23,7 @@
 #define KX_CUR_ZOOM_IN 120
 #define KX_CUR_ZOOM_OUT 121
 #define KX_CUR_HAND 302
+#define KX_CUR_EYEDROPPER 132    /* airbrush: Alt-click in the preview picks a colour */
 
 #define KX_STR_NO_TABLET 17010   /* shown when no pen tablet driver answers */
 #define KX_STR_NO_APPLY_MEMORY 17011   /* Apply could not allocate its copy of the image */

@@ -11,7 +11,8 @@ Files (resource ids in art_ids.h):
     checker.bmp              8x8 4 bpp, 4x4 squares light grey / white
     hand.ico zoom.ico brush.ico            32x32 and 16x16, 32 bpp with AND mask
     brush.cur zoom_in.cur zoom_out.cur hand.cur   32x32 monochrome
-    logo_spotclean.bmp logo_dustclean.bmp  100x54 24 bpp word-marks
+    eyedropper.cur           32x32 monochrome (airbrush's colour pick)
+    logo_spotclean.bmp logo_dustclean.bmp logo_airbrush.bmp  100x54 24 bpp word-marks
 """
 import os
 import struct
@@ -267,6 +268,29 @@ def hand_cursor():
     return cur(art, (8, 8))
 
 
+EYEDROPPER_ART = [
+    "...........KKK..",
+    "..........KWWWK.",
+    ".........KWWWWK.",
+    "........KKWWWWK.",
+    ".......KWWKWWK..",
+    "......KWWWWKK...",
+    ".....KWWWWK.....",
+    "....KWWWWK......",
+    "...KWWWWK.......",
+    "..KWWWWK........",
+    ".KWWWWK.........",
+    ".KWWWK..........",
+    "KWWK............",
+    "KK..............",
+]
+
+
+def eyedropper_cursor():
+    """A pipette pointing down-left; the hotspot is its tip."""
+    return cur(EYEDROPPER_ART, (0, 13))
+
+
 # --- logo --------------------------------------------------------------------------------
 # A 5x7 pixel font with just the letters of the word-marks.
 FONT = {
@@ -276,6 +300,9 @@ FONT = {
     'a': [".....", ".....", ".XXX.", "....X", ".XXXX", "X...X", ".XXXX"],
     'c': [".....", ".....", ".XXX.", "X....", "X....", "X....", ".XXX."],
     'e': [".....", ".....", ".XXX.", "X...X", "XXXXX", "X....", ".XXX."],
+    ' ': [".....", ".....", ".....", ".....", ".....", ".....", "....."],
+    'd': ["....X", "....X", ".XXXX", "X...X", "X...X", "X...X", ".XXXX"],
+    'y': [".....", "X...X", "X...X", ".XXXX", "....X", "X...X", ".XXX."],
     'i': ["..X..", ".....", ".XX..", "..X..", "..X..", "..X..", ".XXX."],
     'l': [".XX..", "..X..", "..X..", "..X..", "..X..", "..X..", ".XXX."],
     'n': [".....", ".....", "XXXX.", "X...X", "X...X", "X...X", "X...X"],
@@ -354,6 +381,8 @@ def artwork():
     files['hand.cur'] = hand_cursor()
     files['logo_spotclean.bmp'] = logo('Spotclean', 0x2A8C82)
     files['logo_dustclean.bmp'] = logo('Dustclean', 0xC07A28)
+    files['eyedropper.cur'] = eyedropper_cursor()
+    files['logo_airbrush.bmp'] = logo('Spray Studio', 0xB0365A)
     return files
 
 

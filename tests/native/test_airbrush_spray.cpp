@@ -139,7 +139,7 @@ TEST(SpraySample, TiltAzimuthAndEraserFromThePacket) {
     EXPECT_EQ(s.x, 12);
     EXPECT_EQ(s.y, 34);
     EXPECT_EQ(s.tilt, 0);
-    EXPECT_EQ(s.tilt2, 0);
+    EXPECT_EQ(s.wheel, 0);
     EXPECT_EQ(s.elongation, 1.0f);
     EXPECT_EQ(s.azimuth, 0.0f);
     EXPECT_EQ(s.size, 40);

@@ -12,8 +12,16 @@ W, H = 37, 29
 STRONGEST = {
     'spotclean': ('Kestrix.ini', '[Spotclean]\nBrush Size=99\nPressure Size=2\nAmount=15\nPressure Amount=2\nBuildup=1\n'),
     'dustclean': ('vorla.ini', '[Dustclean]\nBrush Size=99\nPressure Size=2\nRadius=16\nLevel=1\nBuildup=1\n'),
+    'airbrush': ('Kestrix.ini', '[Spray Studio]\nBrush Size=99\nPressure Size=2\nInk Flow=100\n'
+                                'Pressure Ink Flow=2\nSplatter Size=99\n'),
 }
+# Settings tried one after the other on top of the strongest ones (each a run of its own).
+VARIANTS = {'airbrush': ('Splatter Brush=0\n', 'Splatter Brush=1\n')}
+# The pen held before the strokes: airbrush's widest footprint comes at full tilt.
+PEN = {'airbrush': ['tablet packet alt=300 az=450 post=0']}
 KINDS = ('GRAYSCALE', 'RGB_ALPHA', 'CMYK_ALPHA')
+# Image modes a module's PiPL leaves out are never handed to it.
+MODULE_KINDS = {'airbrush': ('RGB', 'RGB_ALPHA', 'CMYK_ALPHA')}
 
 
 def border_strokes(origin):
@@ -42,31 +50,35 @@ class GuardPages(unittest.TestCase):
 
     def test_largest_brush_at_every_border_and_corner(self):
         for module, (ini, text) in STRONGEST.items():
-            for kind in KINDS:
-                for guard in ('back', 'front'):
-                    with self.subTest(module=module, kind=kind, guard=guard):
-                        self.env.clear_ini('Kestrix.ini')
-                        self.env.clear_ini('vorla.ini')
-                        self.env.write_ini(ini, text)
-                        mask = None
-                        extra = ['--guard', guard]
-                        if kind == 'RGB_ALPHA':
-                            mask = self.env.temp_path('mask.pam')
-                            harness.write_pam(mask, W, H, 'GRAYSCALE',
-                                              bytes(255 if (x + y) % 5 else 0 for y in range(H) for x in range(W)))
-                            extra += ['--mask', self.env.win_path(mask)]
-                        run = DialogRun(self.env, module, tupltype=kind, size=(W, H), extra=extra)
-                        lines = border_strokes(self.origin[module])
-                        lines += ['tablet cursor 1'] + border_strokes(self.origin[module]) + ['tablet cursor 0']
-                        s = Script('wait-dialog', 'restore', 'tablet origin control 1012', 'tablet cursor 0',
-                                   *lines, 'click 1')
-                        samples, _ = run_with_logs(run, s, timeout_ms=120000)
-                        self.assertNotIn('fault', run.report)
-                        self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
-                        self.assertEqual(run.report.get('result.start'), '0')
-                        if mask is None:  # the replay paints without a selection
-                            out = run.out_image()[4]
-                            self.assertEqual(out, replay(run, samples, module)[1])
+            for variant in VARIANTS.get(module, ('',)):
+                for kind in MODULE_KINDS.get(module, KINDS):
+                    for guard in ('back', 'front'):
+                        with self.subTest(module=module, variant=variant.strip(), kind=kind, guard=guard):
+                            self.run_guarded(module, ini, text + variant, kind, guard)
+
+    def run_guarded(self, module, ini, text, kind, guard):
+        self.env.clear_ini('Kestrix.ini')
+        self.env.clear_ini('vorla.ini')
+        self.env.write_ini(ini, text)
+        mask = None
+        extra = ['--guard', guard]
+        if kind == 'RGB_ALPHA':
+            mask = self.env.temp_path('mask.pam')
+            harness.write_pam(mask, W, H, 'GRAYSCALE',
+                              bytes(255 if (x + y) % 5 else 0 for y in range(H) for x in range(W)))
+            extra += ['--mask', self.env.win_path(mask)]
+        run = DialogRun(self.env, module, tupltype=kind, size=(W, H), extra=extra)
+        lines = PEN.get(module, []) + border_strokes(self.origin[module])
+        lines += ['tablet cursor 1'] + border_strokes(self.origin[module]) + ['tablet cursor 0']
+        s = Script('wait-dialog', 'restore', 'tablet origin control 1012', 'tablet cursor 0',
+                   *lines, 'click 1')
+        samples, _ = run_with_logs(run, s, timeout_ms=120000)
+        self.assertNotIn('fault', run.report)
+        self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
+        self.assertEqual(run.report.get('result.start'), '0')
+        if mask is None:  # the replay paints without a selection
+            out = run.out_image()[4]
+            self.assertEqual(out, replay(run, samples, module)[1])
 
 
 if __name__ == '__main__':

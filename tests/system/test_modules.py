@@ -8,6 +8,8 @@ import unittest
 import harness
 
 MODULES = ("spotclean", "dustclean")
+# Every module whose files (imports, exports, PiPL) are checked here.
+FILE_MODULES = MODULES + ("airbrush",)
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "comdlg32.dll",
                "advapi32.dll", "shell32.dll", "comctl32.dll", "ole32.dll"}
 
@@ -16,6 +18,7 @@ PIPL = {  # module: (menu name, unique string, mode flags, enable expression)
                   "in (PSHOP_ImageMode, RGBMode, CMYKMode, GrayScaleMode)"),
     "dustclean": ("Kestrix Dustclean...", "VORLA Kestrix Dustclean", 0x58,
                   "in (PSHOP_ImageMode, RGBMode, CMYKMode, GrayScaleMode)"),
+    "airbrush": ("Spray Studio...", "VORLA Spray Studio", 0x18, "in (PSHOP_ImageMode, RGBMode, CMYKMode)"),
 }
 
 KINDS = {  # tupltype: depth
@@ -49,7 +52,7 @@ class ModuleFiles(unittest.TestCase):
     """What a host sees of the files before it calls anything."""
 
     def test_imports_only_windows_system_dlls_and_exports_only_the_entry(self):
-        for module in MODULES:
+        for module in FILE_MODULES:
             path = harness.module_path(module)
             dump = subprocess.run([harness.objdump(), "-p", path],
                                   capture_output=True, text=True, check=True).stdout
@@ -67,7 +70,7 @@ class ModuleFiles(unittest.TestCase):
 
     def test_pipl_resource_is_byte_for_byte_the_table(self):
         env = harness.env()
-        for module in MODULES:
+        for module in FILE_MODULES:
             with tempfile.TemporaryDirectory() as tmp:
                 dump = os.path.join(tmp, "pipl.bin")
                 rc, _, out = env.run_host(["pipl", "--plugin", env.win_path(harness.module_path(module)),

@@ -236,6 +236,62 @@ class DustcleanResources(ModuleResourcesBase, unittest.TestCase):
     module = 'dustclean'
 
 
+class AirbrushResources(unittest.TestCase):
+    """Dialog 107 with its own controls, its strings and keys, the eyedropper and the logo."""
+    AIRBRUSH_IDS = {303, 302, 301, 1002, 1003, 1004, 1006, 12, 1017, 1018, 1019, 1005, 3, 1001,
+                    1007, 5, 1000, 4, 6, 2, 1, 1012, 1013, 1015}
+    ENGLISH = {10001: 'Spray Studio', 10008: 'Current Tool', 10009: 'Pressure Size',
+               10010: 'Pressure Ink Flow', 10011: 'Brush Size', 10012: 'Ink Flow',
+               10013: 'Splatter Brush', 10014: 'Splatter Size', 10015: 'Brush Red',
+               10016: 'Brush Green', 10017: 'Brush Blue', 17012: 'Select airbrush color'}
+
+    @classmethod
+    def setUpClass(cls):
+        cls.res = load_module('airbrush')
+
+    def test_dialog_in_every_language(self):
+        self.assertEqual(sorted(self.res.languages(RT_DIALOG, 107)), sorted(LANGS))
+        english = parse_dialog(self.res.get(RT_DIALOG, 107, 0x0409))
+        for lang, lname in LANGS.items():
+            with self.subTest(language=lname):
+                d = parse_dialog(self.res.get(RT_DIALOG, 107, lang))
+                self.assertEqual(d['style'], DIALOG_STYLE)
+                self.assertEqual(d['title'], 'Kestrix Spray Studio')
+                self.assertEqual(d['cls'].upper(), 'DLGWNDCLASS')
+                by_id = {c['id']: c for c in d['controls'] if c['id'] != -1}
+                self.assertEqual(set(by_id), self.AIRBRUSH_IDS)
+                self.assertEqual([(c['id'], c['x'], c['y'], c['cx'], c['cy']) for c in d['controls']],
+                                 [(c['id'], c['x'], c['y'], c['cx'], c['cy']) for c in english['controls']])
+                self.assertEqual(by_id[1000]['style'] & BS_TYPEMASK, 0xB, 'the swatch is owner-drawn')
+                self.assertEqual(by_id[1001]['style'] & BS_TYPEMASK, BS_AUTOCHECKBOX)
+                self.assertEqual(by_id[1]['style'] & BS_TYPEMASK, BS_DEFPUSHBUTTON)
+                for tb in (1006, 1005, 1007):
+                    self.assertEqual(by_id[tb]['cls'].lower(), 'msctls_trackbar32')
+        texts = {c['id']: c['text'] for c in english['controls'] if c['id'] != -1}
+        self.assertEqual((texts[1001], texts[6], texts[1017]), ('Splatter Size:', 'Apply', 'Fingerwheel'))
+
+    def test_strings_keys_and_prompt(self):
+        english = self.res.strings(0x0409)
+        for sid, text in self.ENGLISH.items():
+            self.assertEqual(english[sid], text)
+        self.assertIn(17007, english)  # the undo warning keeps its id
+        for lang, lname in LANGS.items():
+            with self.subTest(language=lname):
+                s = self.res.strings(lang)
+                self.assertEqual(sorted(s), sorted(english))
+                self.assertEqual(s[10001], 'Spray Studio')
+                self.assertTrue(all(len(s[k]) < 40 for k in range(10008, 10018)))
+
+    def test_eyedropper_cursor_and_logo(self):
+        entries = parse_group(self.res.get(RT_GROUP_CURSOR, 132))
+        self.assertEqual([(w, h, bpp) for w, h, bpp, _ in entries], [(32, 64, 1)])
+        self.assertEqual(cursor_hotspot(self.res.get(RT_CURSOR, entries[0][3])), (0, 13))
+        w, h, _, rows = parse_dib(self.res.get(RT_BITMAP, 131))
+        self.assertEqual((w, h), (100, 54))
+        self.assertNotIn(123, self.res.names(RT_BITMAP))
+        self.assertEqual(self.res.languages('PIPL', 16000), [0x0C0A])
+
+
 def ants_rule(phase):
     """Colours (0 black, 1 white) of the ants bitmap of a phase, built step by step from
     the rule: row 0 of phase 0 is black in columns 0-3, each row is the one above shifted

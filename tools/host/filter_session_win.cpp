@@ -6,6 +6,7 @@
 #include "host_args.h"
 #include "host_procs_win.h"
 #include "param_handle_win.h"
+#include "pixel_ops.h"
 #include "report_sink_win.h"
 
 namespace {
@@ -76,6 +77,9 @@ void FilterSession::fillRecord() {
     r.filterRect = {clamp16(fr.top), clamp16(fr.left), clamp16(fr.bottom), clamp16(fr.right)};
     r.background = {0xFFFF, 0xFFFF, 0xFFFF};
     r.foreground = {0, 0, 0};
+    if (options_.haveForeground)
+        r.foreground = {uint16_t(options_.foreground[0] * 257), uint16_t(options_.foreground[1] * 257),
+                        uint16_t(options_.foreground[2] * 257)};
     r.maxSpace = kSpace;
     r.bufferSpace = kSpace;
     r.inLoPlane = r.outLoPlane = 0;
@@ -91,6 +95,13 @@ void FilterSession::fillRecord() {
         r.foreColor[3] = 0;
     } else {
         std::memset(r.foreColor, 0, 4);
+    }
+    if (options_.haveForeground) {
+        const int16_t rgb[3] = {int16_t(options_.foreground[0]), int16_t(options_.foreground[1]),
+                                int16_t(options_.foreground[2])};
+        int16_t cmyk[4];
+        rgbToCmyk(rgb, cmyk);
+        for (int i = 0; i < 4; ++i) r.foreColor[i] = uint8_t(img.imageMode == 4 ? cmyk[i] : i < 3 ? rgb[i] : 0);
     }
     r.hostSig = fourCC("KXRH");
     r.imageMode = int16_t(img.imageMode);
@@ -114,7 +125,7 @@ void FilterSession::fillRecord() {
     r.supportsPadding = 1;
     r.inputPadding = r.outputPadding = r.maskPadding = kPadNone;
     r.inputRate = r.maskRate = kOne;
-    r.colorServices = hostColorServices;
+    r.colorServices = options_.colorServices ? hostColorServices : nullptr;
     r.handleProcs = options_.handleProcs ? hostHandleProcs() : nullptr;
 }
 

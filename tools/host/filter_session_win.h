@@ -23,6 +23,9 @@ struct SessionOptions {
     bool invalidOwner = false;           // platformData.hwnd: a window that does not exist
     bool guardFront = false;
     bool handleProcs = false;     // offer the host's handle suite (param_handle_win.h)
+    bool colorServices = true;    // offer colour services at all
+    bool haveForeground = false;  // the foreground colour below instead of black
+    int foreground[3] = {0, 0, 0};
     Handle parameters = nullptr;  // handed to the plug-in; read back with parameters()
 };
 

@@ -84,6 +84,21 @@ bool parseHostArgs(const std::vector<std::string>& argv, HostArgs& a, std::strin
             else { error = "--params-tag wants foto or none"; return false; }
         } else if (o == "--params-guard") a.paramsGuarded = true;
         else if (o == "--handle-procs") a.handleProcs = true;
+        else if (o == "--color-services") {
+            if (!value(a.colorServices)) return false;
+            if (a.colorServices != "full" && a.colorServices != "no-conversion" && a.colorServices != "none") {
+                error = "--color-services wants full, no-conversion or none";
+                return false;
+            }
+        } else if (o == "--choose-color" || o == "--foreground") {
+            if (!value(v)) return false;
+            auto parts = split(v, ',');
+            int* rgb = o == "--foreground" ? a.foreground : a.chooseColor;
+            bool ok = parts.size() == 3;
+            for (size_t k = 0; ok && k < 3; ++k) ok = toInt(parts[k], rgb[k]) && rgb[k] >= 0 && rgb[k] <= 255;
+            if (!ok) { error = o + " wants R,G,B, each 0..255"; return false; }
+            (o == "--foreground" ? a.haveForeground : a.haveChooseColor) = true;
+        }
         else if (o == "--out") { if (!value(a.out)) return false; }
         else if (o == "--report") { if (!value(a.report)) return false; }
         else if (o == "--screenshot-main") { if (!value(a.screenshotMain)) return false; }

@@ -25,6 +25,13 @@ struct HostArgs {
     bool paramsTagged = false;  // --params-tag foto: the --params-in handle carries 'FOTO'
     bool paramsGuarded = false; // --params-guard: its data ends at a PAGE_NOACCESS page
     bool handleProcs = false;   // --handle-procs: the record offers the host's handle suite
+    // Colour services: offered in full ("full"), with ConvertColor and GetSpecialColor
+    // answering -30900 as some hosts do ("no-conversion"), or not at all ("none").
+    std::string colorServices = "full";
+    bool haveChooseColor = false;  // --choose-color R,G,B: the picker answers this at once
+    int chooseColor[3] = {0, 0, 0};
+    bool haveForeground = false;   // --foreground R,G,B: the foreground colour (8 bits each)
+    int foreground[3] = {0, 0, 0};
     int answerButton = 1;  // IDOK; IDYES 6, IDNO 7, IDCANCEL 2
     std::string answerName = "ok";
     int timeoutMs = 60000;

@@ -17,6 +17,10 @@ bool g_ignoreOrigin = false;
 int g_rowOverruns = 0;
 int64_t g_largestTarget = 0;
 std::string g_pickerPrompt;
+bool g_conversionUnsupported = false;
+bool g_haveChosen = false;
+int g_chosen[3];
+constexpr OSErr kUnsupported = -30900;
 
 int planesFor(int32_t mode) { return mode == 1 ? 1 : mode == 3 ? 3 : mode == 4 ? 4 : 0; }
 
@@ -40,6 +44,14 @@ UINT_PTR CALLBACK pickerHook(HWND dlg, UINT msg, WPARAM, LPARAM) {
 }  // namespace
 
 void setHostProcsOwner(HWND owner) { g_owner = owner; }
+
+void setColorConversionUnsupported(bool unsupported) { g_conversionUnsupported = unsupported; }
+
+void setChosenColor(const int* rgb) {
+    g_haveChosen = rgb != nullptr;
+    if (rgb)
+        for (int i = 0; i < 3; ++i) g_chosen[i] = rgb[i];
+}
 
 void setDisplayIgnoresOrigin(bool ignore) {
     g_ignoreOrigin = ignore;
@@ -121,6 +133,14 @@ OSErr KX_CDECL hostColorServices(ColorServicesInfo* info) {
         if (info->sourceSpace == plugIncolorServicesCMYKSpace) cmykToRgb(info->colorComponents, start);
         g_pickerPrompt.clear();
         if (const uint8_t* p = info->selectorParameter) g_pickerPrompt.assign(reinterpret_cast<const char*>(p + 1), p[0]);
+        reportSet("colorServices." + std::to_string(n) + ".prompt", g_pickerPrompt);
+        reportSet("colorServices." + std::to_string(n) + ".start",
+                  std::to_string(start[0]) + "," + std::to_string(start[1]) + "," + std::to_string(start[2]));
+        if (g_haveChosen) {
+            const int16_t rgb[3] = {int16_t(g_chosen[0]), int16_t(g_chosen[1]), int16_t(g_chosen[2])};
+            toSpace(info->resultSpace == plugIncolorServicesChosenSpace ? plugIncolorServicesRGBSpace : info->resultSpace, rgb);
+            return noErr;
+        }
         static COLORREF custom[16];
         CHOOSECOLORA cc = {};
         cc.lStructSize = sizeof cc;
@@ -134,6 +154,9 @@ OSErr KX_CDECL hostColorServices(ColorServicesInfo* info) {
         toSpace(info->resultSpace == plugIncolorServicesChosenSpace ? plugIncolorServicesRGBSpace : info->resultSpace, rgb);
         return noErr;
     }
+    if (g_conversionUnsupported &&
+        (info->selector == plugIncolorServicesConvertColor || info->selector == plugIncolorServicesGetSpecialColor))
+        return kUnsupported;
     if (info->selector == plugIncolorServicesConvertColor) {
         if (!spaceOk(info->sourceSpace) || !spaceOk(info->resultSpace)) return filterBadParameters;
         int16_t rgb[3];

@@ -15,6 +15,10 @@ void setHostProcsOwner(HWND owner);
 // top > 0; this host counts those calls (report key displayPixels.rowOverruns) instead of
 // corrupting its memory.
 void setDisplayIgnoresOrigin(bool ignore);
+// ConvertColor and GetSpecialColor answer -30900 (unsupported) when `unsupported`.
+void setColorConversionUnsupported(bool unsupported);
+// ChooseColor answers `rgb` without showing a picker (null: the system's colour box).
+void setChosenColor(const int* rgb);
 
 // Reports its calls, errors and the largest bitmap selected into a device context it drew
 // into (displayPixels.calls, .errors, .lastError, .largestTarget "width,height").

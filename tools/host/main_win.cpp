@@ -121,6 +121,11 @@ int runCommand(const HostArgs& a) {
         if (!opt.parameters) return fail(1, "cannot make the parameters handle");
     }
     opt.handleProcs = a.handleProcs;
+    opt.colorServices = a.colorServices != "none";
+    opt.haveForeground = a.haveForeground;
+    for (int i = 0; i < 3; ++i) opt.foreground[i] = a.foreground[i];
+    setColorConversionUnsupported(a.colorServices == "no-conversion");
+    setChosenColor(a.haveChooseColor ? a.chooseColor : nullptr);
 
     HWND window = createMainWindow(false);
     setHostProcsOwner(window);

@@ -3,7 +3,7 @@
 // Apply, Revert, undo snapshots and Z where the log has them, through the same work-
 // session code as the dialog.
 //
-//   kx_replay --effect record|spotclean|dustclean --samples LOG --image IN.pam
+//   kx_replay --effect record|spotclean|dustclean|airbrush --samples LOG --image IN.pam
 //             [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]
 //
 // --done ends the session as Done does (the same end-of-session code, the effect's
@@ -29,6 +29,9 @@
 #include "tools/host/image_file.h"
 #include "tools/stroke_probe/record_effect.h"
 
+// replay_airbrush.cpp: airbrush's description without its dialog.
+const ModuleInfo& airbrushReplayModule();
+
 namespace {
 
 const ModuleInfo* gModule;
@@ -39,7 +42,7 @@ void noCursor(void*, bool) {}
 void noRevert(void*) {}
 
 int usage(const char* why) {
-    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean "
+    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean|airbrush "
                          "--samples LOG --image IN.pam [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]\n", why);
     return 1;
 }
@@ -75,6 +78,7 @@ int main(int argc, char** argv) {
         {"record", &recordingModule()},
         {"spotclean", &kSpotcleanModule},
         {"dustclean", &kDustcleanModule},
+        {"airbrush", &airbrushReplayModule()},
     };
     for (const auto& e : effects)
         if (effect == e.name) gModule = e.module;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host_args.h"
 #include "image_file.h"
 #include "pipl_check.h"
 #include "pixel_ops.h"
@@ -305,4 +306,32 @@ TEST(Script, KeyNamesAndNumbers) {
     EXPECT_FALSE(scriptInt("12px", v));
     EXPECT_FALSE(scriptInt("", v));
     EXPECT_FALSE(scriptInt("4294967296", v));
+}
+
+TEST(HostArgs, ColourServiceSwitches) {
+    HostArgs a;
+    std::string error;
+    ASSERT_TRUE(parseHostArgs({"run", "--plugin", "p.8bf", "--image", "i.pam"}, a, error)) << error;
+    EXPECT_EQ(a.colorServices, "full");
+    EXPECT_FALSE(a.haveChooseColor);
+    EXPECT_FALSE(a.haveForeground);
+
+    a = HostArgs{};
+    ASSERT_TRUE(parseHostArgs({"run", "--plugin", "p", "--image", "i", "--color-services", "no-conversion",
+                               "--choose-color", "200,40,0", "--foreground", "1,2,255"}, a, error)) << error;
+    EXPECT_EQ(a.colorServices, "no-conversion");
+    EXPECT_TRUE(a.haveChooseColor);
+    EXPECT_EQ(a.chooseColor[0], 200);
+    EXPECT_EQ(a.chooseColor[2], 0);
+    EXPECT_EQ(a.foreground[2], 255);
+
+    for (std::vector<std::string> bad : {
+             std::vector<std::string>{"--color-services", "some"}, {"--choose-color", "1,2"},
+             {"--choose-color", "1,2,256"}, {"--foreground", "-1,0,0"}, {"--foreground", "a,b,c"}}) {
+        HostArgs b;
+        std::vector<std::string> argv = {"run", "--plugin", "p", "--image", "i"};
+        argv.insert(argv.end(), bad.begin(), bad.end());
+        EXPECT_FALSE(parseHostArgs(argv, b, error)) << bad[0] << " " << bad[1];
+        EXPECT_NE(error.find(bad[0]), std::string::npos) << error;
+    }
 }
