@@ -341,6 +341,8 @@ TEST(WarpStroke, ThinsStartsAndEnds) {
     EXPECT_FALSE(step(sample(40, 11, 40, 100, kEndOfStroke)));
     EXPECT_EQ(stroke.lastPressure, 0);
     EXPECT_FALSE(step(sample(50, 30, 40, 100, 500)));
+    EXPECT_TRUE(step(sample(60, 30, 40, 100, 40000))) << "a pressure of 32768 or more paints like any other";
+    EXPECT_EQ(stroke.lastPressure, 40000);
 }
 
 TEST(WarpStroke, OneAllocationPerSegmentAndNoneForTheEraser) {
