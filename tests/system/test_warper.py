@@ -168,6 +168,54 @@ class Warper(unittest.TestCase):
         self.assertEqual(run.report['messagebox.count'], '0')
         self.assertEqual(self.env.read_ini('Kestrix.ini')['Warper']['Current Tool'], '2')
 
+    def test_largest_brush_on_the_tiniest_pictures_behind_guard_pages(self):
+        strongest = '[Warper]\nBrush Size=99\nPressure Size=2\nDistortion=100\nPressure Distort=2\n'
+        # Pairs of points on the picture, the frame's far edge included (a sample there is
+        # on it); on the wider picture away from the edges, which the centring may shift
+        # by a pixel.
+        crossings = {(1, 1): (((0, 0), (1, 1)), ((1, 0), (0, 1)), ((1, 1), (0, 0))),
+                     (3, 2): (((1, 0), (2, 1)), ((2, 0), (1, 1)), ((2, 1), (1, 0)))}
+        for (w, h), pairs in crossings.items():
+            origin = preview_frame(self.env, MODULE, w, h)
+            left, top = origin
+
+            def packet(x, y, p):
+                return 'tablet packet x=%d y=%d p=%d b=%d' % (left + x, top + y, p, 1 if p else 0)
+            # The pen rests on the first point until the brush drag is on and a sample there
+            # starts the stroke; the lifting sample at the second makes the segment however
+            # close it is.
+            strokes = []
+            for (ax, ay), (bx, by) in pairs:
+                strokes += [packet(ax, ay, 0)] + [packet(ax, ay, 1000)] * 4 + [packet(bx, by, 1000)] * 2
+                strokes += [packet(bx, by, 0)] * 2
+            lines = strokes + ['tablet cursor 1'] + strokes + ['tablet cursor 0', 'click 1']
+            for guard in ('back', 'front'):
+                with self.subTest(size=(w, h), guard=guard):
+                    self.env.clear_ini('Kestrix.ini')
+                    self.env.write_ini('Kestrix.ini', strongest)
+                    run = DialogRun(self.env, MODULE, tupltype='CMYK_ALPHA', size=(w, h), extra=['--guard', guard])
+                    s = Script('wait-dialog', 'restore', 'tablet origin control 1012', 'tablet cursor 0', *lines)
+                    samples, _ = run_with_logs(run, s)
+                    with open(samples) as f:
+                        records = [[int(v) for v in l.split()] for l in f if not l.startswith('#')]
+                    # On so small a picture every later pressed sample lies within size/8 of
+                    # the one that started the stroke and is dropped: a stroke makes its one
+                    # segment when the pen lifts somewhere else.
+                    segments, start = 0, None
+                    for r in records:
+                        if r[4] == 65535 or (r[4] <= 1 and start is None):
+                            start = None
+                        elif r[4] <= 1:
+                            segments += r[:2] != start
+                            start = None
+                        elif start is None:
+                            start = r[:2]
+                    self.assertGreaterEqual(segments, 6, 'every stroke pushed or erased')
+                    self.assertNotIn('fault', run.report)
+                    self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
+                    self.assertEqual(run.report.get('result.start'), '0')
+                    self.assertEqual(run.out_image()[4], replay(run, samples, MODULE, done=True)[1])
+
     def test_cancel_after_strokes_hands_back_the_picture_unchanged(self):
         run, _ = self.session(self.pushes() + ['answer yes', 'click 2'])
         self.assertEqual(run.report['messagebox.1.text'], 'Are you sure you wish to discard changes?')
