@@ -181,12 +181,13 @@ class Warper(unittest.TestCase):
 
             def packet(x, y, p):
                 return 'tablet packet x=%d y=%d p=%d b=%d' % (left + x, top + y, p, 1 if p else 0)
-            # The pen rests on the first point until the brush drag is on and a sample there
-            # starts the stroke; the lifting sample at the second makes the segment however
+            # The pen rests on the first point until the brush drag is on (the button's
+            # press has reached the dialog) and a sample there starts the stroke; the lifting sample at the second makes the segment however
             # close it is.
             strokes = []
             for (ax, ay), (bx, by) in pairs:
-                strokes += [packet(ax, ay, 0)] + [packet(ax, ay, 1000)] * 4 + [packet(bx, by, 1000)] * 2
+                strokes += [packet(ax, ay, 0), packet(ax, ay, 1000), 'sleep 60'] + [packet(ax, ay, 1000)] * 3
+                strokes += [packet(bx, by, 1000)] * 2
                 strokes += [packet(bx, by, 0)] * 2
             lines = strokes + ['tablet cursor 1'] + strokes + ['tablet cursor 0', 'click 1']
             for guard in ('back', 'front'):
@@ -210,7 +211,7 @@ class Warper(unittest.TestCase):
                             start = None
                         elif start is None:
                             start = r[:2]
-                    self.assertGreaterEqual(segments, 6, 'every stroke pushed or erased')
+                    self.assertGreaterEqual(segments, 6, 'every stroke pushed or erased: %s' % records)
                     self.assertNotIn('fault', run.report)
                     self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
                     self.assertEqual(run.report.get('result.start'), '0')
