@@ -182,8 +182,8 @@ class Warper(unittest.TestCase):
             def packet(x, y, p):
                 return 'tablet packet x=%d y=%d p=%d b=%d' % (left + x, top + y, p, 1 if p else 0)
             # The pen rests on the first point until the brush drag is on (the button's
-            # press has reached the dialog) and a sample there starts the stroke; the lifting sample at the second makes the segment however
-            # close it is.
+            # press has reached the dialog) and a sample there starts the stroke; the
+            # lifting sample at the second point makes the segment however close it is.
             strokes = []
             for (ax, ay), (bx, by) in pairs:
                 strokes += [packet(ax, ay, 0), packet(ax, ay, 1000), 'sleep 60'] + [packet(ax, ay, 1000)] * 3
