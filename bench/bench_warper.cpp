@@ -1,6 +1,6 @@
 // warper on a 512 x 512 image: the warp dab at the largest block for 3, 4 and 5 planes,
-// the maps a segment builds once, a long diagonal segment at the largest size, and the
-// eraser's dab. The image's size does not enter any of them.
+// the maps a segment builds once, one pen sample's work at the largest brush, a long
+// diagonal segment at the largest size, and the eraser's dab. The image's size does not enter any of them.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -68,6 +68,22 @@ void diagonalSegment(benchmark::State& state) {
     for (auto _ : state) warpSegment(img.view, from, to);
 }
 BENCHMARK(diagonalSegment)->Arg(3)->Arg(5)->Unit(benchmark::kMicrosecond);
+
+// One pen sample at the largest brush and full distortion: the segment to a sample one
+// walk step (104 / 4 = 26 pixels) away, that is the maps and two warp dabs, every plane.
+// The samples alternate left and right so that the picture stays in range.
+void sampleLargest(benchmark::State& state) {
+    Image img(int(state.range(0)));
+    const int16_t size = warpSampleSize(99);
+    WarpStroke stroke{};
+    warpStrokeStep(stroke, TabletSample{243, 256, size, 100, 900, 0}, img.view);
+    int16_t x = 243;
+    for (auto _ : state) {
+        x = x == 243 ? 269 : 243;
+        benchmark::DoNotOptimize(warpStrokeStep(stroke, TabletSample{x, 256, size, 100, 900, 0}, img.view));
+    }
+}
+BENCHMARK(sampleLargest)->Arg(3)->Arg(4)->Arg(5)->Unit(benchmark::kMicrosecond);
 
 void restoreDabLargest(benchmark::State& state) {
     Image img(int(state.range(0)));

@@ -3,8 +3,11 @@
 under Wine with our virtual tablet. On a photo-like sample picture with dust specks and
 scratches, the pen paints along the scratches and over the dusty sky, the eraser end
 paints a little of the original back, and Done hands the result to the host; the
-airbrush sprays a soft tilted band, a splatter stroke and an eraser strip in orange. Writes the
-before/after pictures, a screenshot of each dialog and the run's reports to out/demo."""
+airbrush sprays a soft tilted band, a splatter stroke and an eraser strip in orange, and
+warper pushes the sun, the hills and the lake about. Writes the before/after pictures,
+a screenshot of each dialog and the run's reports to out/demo.
+
+    python3 scripts/demo.py [--out DIR] [--build-dir DIR] [--module NAME ...]"""
 import argparse
 import os
 import subprocess
@@ -35,10 +38,8 @@ def preview_frame(env, module, sample):
     return (cw - SAMPLE_W) // 2 if cw > SAMPLE_W else 0, (ch - SAMPLE_H) // 2 if ch > SAMPLE_H else 0
 
 
-def pen_session(left, top):
-    """Tablet commands: strokes in image coordinates, offset to the preview."""
-    lines = ["tablet origin control 1012", "tablet cursor 0"]
-
+def stroke_lines(lines, left, top):
+    """A stroke maker: pen strokes in image coordinates, offset to the preview."""
     def stroke(points, pressure=800):
         x0, y0 = points[0]
         lines.append("tablet packet x=%d y=%d p=0 b=0" % (left + x0, top + y0))
@@ -46,6 +47,13 @@ def pen_session(left, top):
             lines.append("tablet packet x=%d y=%d p=%d b=1" % (left + x, top + y, pressure))
         x1, y1 = points[-1]
         lines.append("tablet packet x=%d y=%d p=0 b=0" % (left + x1, top + y1))
+    return stroke
+
+
+def pen_session(left, top):
+    """Tablet commands: strokes in image coordinates, offset to the preview."""
+    lines = ["tablet origin control 1012", "tablet cursor 0"]
+    stroke = stroke_lines(lines, left, top)
 
     # Back and forth over the sky, where the dust shows most.
     for row in range(12, 190, 14):
@@ -88,12 +96,34 @@ def spray_session(left, top):
     return lines
 
 
+def warper_session(left, top):
+    """A large brush at a moderate distortion pushing the picture about like putty, then
+    the eraser end calming a strip of the lake again."""
+    lines = ["click 1002", "settext 12 70", "click 1019", "settext 3 45",
+             "tablet origin control 1012", "tablet cursor 0"]
+    stroke = stroke_lines(lines, left, top)
+    sun_x, sun_y = int(SAMPLE_W * 0.68), int(SAMPLE_H * 0.36)
+    # Lift the sun up and to the right.
+    stroke([(sun_x - 20 + 3 * i, sun_y + 20 - 3 * i) for i in range(14)])
+    # Push the hills up into a peak and the lake into waves.
+    for x in (150, 175, 200):
+        stroke([(x, 250 - 3 * i) for i in range(14)])
+    for row in (280, 305):
+        stroke([(12 + 6 * i, row + (6 if i // 8 % 2 else -6)) for i in range(76)])
+    # The eraser end puts a strip of the lake back as it was.
+    lines.append("tablet cursor 1")
+    stroke([(x, 300) for x in range(300, 440, 6)], pressure=1023)
+    lines.append("tablet cursor 0")
+    return lines
+
+
 # Each module's session and what its host run needs besides.
 SESSIONS = {
     "spotclean": (pen_session, []),
     "dustclean": (pen_session, []),
     # The host's picker answers a warm orange at once.
     "airbrush": (spray_session, ["--choose-color", "235,120,40"]),
+    "warper": (warper_session, []),
 }
 
 
@@ -102,6 +132,8 @@ def main():
     ap.add_argument("--out", default=os.path.join(ROOT, "out", "demo"))
     ap.add_argument("--build-dir", help="build/win32 or build/win64; by default the 32-bit "
                     "modules where this machine runs 32-bit Wine, else the 64-bit ones")
+    ap.add_argument("--module", action="append", choices=sorted(SESSIONS),
+                    help="run only this module's session (may be repeated); default: all")
     args = ap.parse_args()
     if args.build_dir:
         build_dir = args.build_dir
@@ -122,7 +154,8 @@ def main():
 
     env = harness.env()
     try:
-        for module, (session, extra) in SESSIONS.items():
+        for module in args.module or list(SESSIONS):
+            session, extra = SESSIONS[module]
             env.clear_ini("Kestrix.ini")
             env.clear_ini("vorla.ini")
             if module == "airbrush":

@@ -189,13 +189,16 @@ SegmentResult warpSegment(const WarpImage& im, const TabletSample& last, const T
 
 WarpStepOutcome warpStrokeStep(WarpStroke& stroke, const TabletSample& sample, const WarpImage& im) {
     WarpStepOutcome out{false, false, 0, 0, 0, 0};
-    const int pressure = int16_t(sample.pressure);
+    // Only the button release's notice ends a stroke; every other value is a pressure,
+    // read unsigned as the shared stroke step reads it.
+    const bool endNotice = sample.pressure == kEndOfStroke;
+    const int pressure = endNotice ? 0 : int(sample.pressure);
     if (stroke.lastPressure <= 1) {
         if (pressure > 1) stroke.last = sample;
         stroke.lastPressure = pressure > 1 ? pressure : 0;
         return out;
     }
-    if (pressure < 0) {  // the end-of-stroke notice of a button release
+    if (endNotice) {
         stroke.lastPressure = 0;
         return out;
     }

@@ -10,7 +10,7 @@ void setWarpDefaults(WarpParams& p) {
 }
 
 int16_t warpSampleSize(int mappedSize) {
-    return int16_t(std::clamp<int>(mappedSize, kWarpSizeMin, kWarpSizeMax) + kWarpSizeBias);
+    return int16_t(std::clamp<int>(mappedSize, 0, kWarpSizeMax) + kWarpSizeBias);
 }
 
 int16_t warpSampleDistortion(int mappedDistortion) {

@@ -21,19 +21,19 @@ int scaled(int value, uint32_t reading, int32_t maximum) {
     return mulDiv(value, r, maximum);
 }
 
-int sourced(int value, int32_t source, bool inverted, const Packet& p, const DeviceRanges& r) {
-    if (source == kSourcePressure || (inverted && source == kSourceWheel))
-        return scaled(value, p.pkNormalPressure, r.pressureMax);
-    if (source == kSourceWheel) return scaled(value, p.pkTangentPressure, r.wheelMax);
-    return value;  // fixed: the slider value
-}
-
 bool insideFrame(const PacketContext& c) {
     const Box& f = c.geometry.imageFrame;
     return c.clientX >= f.left && c.clientX <= f.right && c.clientY >= f.top && c.clientY <= f.bottom;
 }
 
 }  // namespace
+
+int sourcedValue(int value, int32_t source, bool inverted, const Packet& p, const DeviceRanges& r) {
+    if (source == kSourcePressure || (inverted && source == kSourceWheel))
+        return scaled(value, p.pkNormalPressure, r.pressureMax);
+    if (source == kSourceWheel) return scaled(value, p.pkTangentPressure, r.wheelMax);
+    return value;  // fixed: the slider value
+}
 
 int mulDiv(int value, int number, int divisor) {
     if (divisor == 0) return -1;
@@ -52,12 +52,12 @@ TabletSample buildSample(const Packet& packet, const PacketContext& c, const Mod
     s.x = int16_t(ix);
     s.y = int16_t(iy);
     s.inverted = packet.orAltitude < 0;
-    int size = sourced(readParam<int16_t>(module, fields.sizeOffset), readParam<int32_t>(module, fields.sizeSourceOffset),
+    int size = sourcedValue(readParam<int16_t>(module, fields.sizeOffset), readParam<int32_t>(module, fields.sizeSourceOffset),
                        s.inverted, packet, c.ranges);
     int amount = 0;
     if (fields.amountOffset >= 0) {
         int32_t source = fields.amountSourceOffset >= 0 ? readParam<int32_t>(module, fields.amountSourceOffset) : 2;
-        amount = sourced(readParam<int16_t>(module, fields.amountOffset), source, s.inverted, packet, c.ranges);
+        amount = sourcedValue(readParam<int16_t>(module, fields.amountOffset), source, s.inverted, packet, c.ranges);
         if (!s.inverted && fields.oddAmount) amount = 2 * amount + 1;
     }
     s.size = int16_t(size < 1 ? 1 : size);

@@ -73,6 +73,11 @@ TabletSample buildSample(const Packet& packet, const PacketContext& context, con
 void buildRecord(const Packet& packet, const PacketContext& context, const ModuleInfo& module,
                  TabletSample* out);
 
+// A slider value through its source (0 finger wheel, 1 pressure, 2 fixed) for a packet:
+// scaled by the reading over the device's maximum; the eraser end reads the wheel as
+// pressure. No clamp: a module's own builder decides the range.
+int sourcedValue(int value, int32_t source, bool inverted, const Packet& packet, const DeviceRanges& ranges);
+
 // value * number / divisor rounded to the nearest integer, halves away from zero, with a
 // 64-bit intermediate; -1 for a zero divisor (as the system's MulDiv).
 int mulDiv(int value, int number, int divisor);

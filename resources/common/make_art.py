@@ -12,7 +12,7 @@ Files (resource ids in art_ids.h):
     hand.ico zoom.ico brush.ico            32x32 and 16x16, 32 bpp with AND mask
     brush.cur zoom_in.cur zoom_out.cur hand.cur   32x32 monochrome
     eyedropper.cur           32x32 monochrome (airbrush's colour pick)
-    logo_spotclean.bmp logo_dustclean.bmp logo_airbrush.bmp  100x54 24 bpp word-marks
+    logo_spotclean.bmp logo_dustclean.bmp logo_airbrush.bmp logo_warper.bmp  100x54 24 bpp word-marks
 """
 import os
 import struct
@@ -296,6 +296,7 @@ def eyedropper_cursor():
 FONT = {
     'K': ["X...X", "X..X.", "X.X..", "XX...", "X.X..", "X..X.", "X...X"],
     'S': [".XXXX", "X....", "X....", ".XXX.", "....X", "....X", "XXXX."],
+    'W': ["X...X", "X...X", "X...X", "X.X.X", "X.X.X", "XX.XX", "X...X"],
     'D': ["XXXX.", "X...X", "X...X", "X...X", "X...X", "X...X", "XXXX."],
     'a': [".....", ".....", ".XXX.", "....X", ".XXXX", "X...X", ".XXXX"],
     'c': [".....", ".....", ".XXX.", "X....", "X....", "X....", ".XXX."],
@@ -383,6 +384,7 @@ def artwork():
     files['logo_dustclean.bmp'] = logo('Dustclean', 0xC07A28)
     files['eyedropper.cur'] = eyedropper_cursor()
     files['logo_airbrush.bmp'] = logo('Spray Studio', 0xB0365A)
+    files['logo_warper.bmp'] = logo('Warper', 0x7B4AA8)
     return files
 
 

@@ -28,6 +28,7 @@ struct FuzzCanvas {
     FilterRecord record{};
     StrokeState state{nullptr, 0, 0, true};
     StrokeSurface surface{};
+    const ModuleInfo* stepped = nullptr;  // the module whose stroke step ran
 
     // Kind, size (1..16 each way), pixels and a selection mask or none, from the input.
     void setUp(FuzzInput& f) {
@@ -85,28 +86,35 @@ struct FuzzCanvas {
         surface.enableRevert = [](void*) {};
     }
 
+    // The module's stroke step (its own, or the shared one with its span rule), as the
+    // dialog runs it.
     void step(const ModuleInfo& module, const TabletSample& sample) {
         auto* s = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
         FUZZ_CHECK(s != nullptr);
         *s = sample;
-        const SpanRule rule = module.evenSpans ? SpanRule::truncateBeforeDoubling : SpanRule::truncateAfterDoubling;
-        strokeStep(state, s, *module.hooks, rule, surface);
+        stepped = &module;
+        runStrokeStep(state, s, module, surface);
     }
 
-    // The transparency plane is the source's, and pixels the rule protects (transparent
-    // or unselected) are untouched in every channel.
-    void checkProtectedPixels() const {
+    // Unselected pixels are untouched in every channel. Unless the effect moves
+    // transparency with the colour, the transparency plane is also the source's and
+    // transparent pixels are untouched.
+    void checkProtectedPixels(bool transparencyMoves = false) const {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const size_t at = (size_t(y) * width + x) * planes;
-                const bool keep = (hasAlpha && in[at + planes - 1] == 0) || (mask && mask[y * width + x] == 0);
+                const bool hidden = !transparencyMoves && hasAlpha && in[at + planes - 1] == 0;
+                const bool keep = hidden || (mask && mask[y * width + x] == 0);
                 if (keep) FUZZ_CHECK(std::memcmp(&in[at], &out[at], planes) == 0);
-                if (hasAlpha) FUZZ_CHECK(in[at + planes - 1] == out[at + planes - 1]);
+                if (hasAlpha && !transparencyMoves) FUZZ_CHECK(in[at + planes - 1] == out[at + planes - 1]);
             }
     }
 
     void finish() {
-        resetStroke(state);
+        if (stepped)
+            resetModuleStroke(state, *stepped);
+        else
+            resetStroke(state);
         gPlugin.record = nullptr;
     }
 };

@@ -79,6 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(direct.size >= 1 && direct.size <= sizeHi);
         FUZZ_CHECK(direct.amount >= 0 && direct.amount <= 2 * amountHi + 1);
     }
-    for (const TabletSample& s : got.samples) FUZZ_CHECK(s.size >= 1 && s.size <= sizeHi);
+    // The module's own builder may bias the size (warper's smallest block is 5 x 5).
+    const int32_t largest = largestSampleSize(module, sizeHi);
+    for (const TabletSample& s : got.samples) FUZZ_CHECK(s.size >= 1 && s.size <= largest);
     return 0;
 }

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < samples; ++i) canvas.step(module, fuzzSample(f, canvas.width, canvas.height));
     canvas.finish();
     module.hooks->freeBuffers();
-    canvas.checkProtectedPixels();
+    canvas.checkProtectedPixels(movesTransparency(module));
     FUZZ_CHECK(gFake.liveBlocks == 0);
     return 0;
 }

@@ -69,7 +69,7 @@ TEST(WarpParamsRecord, DefaultsAndSampleValues) {
     EXPECT_EQ(p.distortion, 100);
     EXPECT_EQ(p.sizeSource, 1);
     EXPECT_EQ(p.distortionSource, 1);
-    const int sizes[][2] = {{-4, 6}, {0, 6}, {1, 6}, {25, 30}, {99, 104}, {100, 104}, {30000, 104}};
+    const int sizes[][2] = {{-4, 5}, {0, 5}, {1, 6}, {25, 30}, {99, 104}, {100, 104}, {30000, 104}};
     for (auto& c : sizes) EXPECT_EQ(warpSampleSize(c[0]), c[1]) << c[0];
     const int amounts[][2] = {{-1, 0}, {0, 0}, {1, 1}, {100, 100}, {101, 100}, {4000, 100}};
     for (auto& c : amounts) EXPECT_EQ(warpSampleDistortion(c[0]), c[1]) << c[0];
@@ -341,6 +341,8 @@ TEST(WarpStroke, ThinsStartsAndEnds) {
     EXPECT_FALSE(step(sample(40, 11, 40, 100, kEndOfStroke)));
     EXPECT_EQ(stroke.lastPressure, 0);
     EXPECT_FALSE(step(sample(50, 30, 40, 100, 500)));
+    EXPECT_TRUE(step(sample(60, 30, 40, 100, 40000))) << "a pressure of 32768 or more paints like any other";
+    EXPECT_EQ(stroke.lastPressure, 40000);
 }
 
 TEST(WarpStroke, OneAllocationPerSegmentAndNoneForTheEraser) {

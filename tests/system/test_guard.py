@@ -14,6 +14,7 @@ STRONGEST = {
     'dustclean': ('vorla.ini', '[Dustclean]\nBrush Size=99\nPressure Size=2\nRadius=16\nLevel=1\nBuildup=1\n'),
     'airbrush': ('Kestrix.ini', '[Spray Studio]\nBrush Size=99\nPressure Size=2\nInk Flow=100\n'
                                 'Pressure Ink Flow=2\nSplatter Size=99\n'),
+    'warper': ('Kestrix.ini', '[Warper]\nBrush Size=99\nPressure Size=2\nDistortion=100\nPressure Distort=2\n'),
 }
 # Settings tried one after the other on top of the strongest ones (each a run of its own).
 VARIANTS = {'airbrush': ('Splatter Brush=0\n', 'Splatter Brush=1\n')}
@@ -21,7 +22,7 @@ VARIANTS = {'airbrush': ('Splatter Brush=0\n', 'Splatter Brush=1\n')}
 PEN = {'airbrush': ['tablet packet alt=300 az=450 post=0']}
 KINDS = ('GRAYSCALE', 'RGB_ALPHA', 'CMYK_ALPHA')
 # Image modes a module's PiPL leaves out are never handed to it.
-MODULE_KINDS = {'airbrush': ('RGB', 'RGB_ALPHA', 'CMYK_ALPHA')}
+MODULE_KINDS = {'airbrush': ('RGB', 'RGB_ALPHA', 'CMYK_ALPHA'), 'warper': ('RGB', 'RGB_ALPHA', 'CMYK_ALPHA')}
 
 
 def border_strokes(origin):

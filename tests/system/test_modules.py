@@ -1,4 +1,4 @@
-"""The real spotclean and dustclean modules in the reference host under Wine."""
+"""The real spotclean, dustclean and warper modules in the reference host under Wine."""
 import os
 import struct
 import subprocess
@@ -7,7 +7,7 @@ import unittest
 
 import harness
 
-MODULES = ("spotclean", "dustclean")
+MODULES = ("spotclean", "dustclean", "warper")
 # Every module whose files (imports, exports, PiPL) are checked here.
 FILE_MODULES = MODULES + ("airbrush",)
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "comdlg32.dll",
@@ -19,11 +19,15 @@ PIPL = {  # module: (menu name, unique string, mode flags, enable expression)
     "dustclean": ("Kestrix Dustclean...", "VORLA Kestrix Dustclean", 0x58,
                   "in (PSHOP_ImageMode, RGBMode, CMYKMode, GrayScaleMode)"),
     "airbrush": ("Spray Studio...", "VORLA Spray Studio", 0x18, "in (PSHOP_ImageMode, RGBMode, CMYKMode)"),
+    "warper": ("Kestrix(tm) Warper...", "VORLA Kestrix(tm) Warper", 0x18,
+               "in (PSHOP_ImageMode, RGBMode, CMYKMode)"),
 }
 
 KINDS = {  # tupltype: depth
     "GRAYSCALE": 1, "GRAYSCALE_ALPHA": 2, "RGB": 3, "RGB_ALPHA": 4, "CMYK": 4, "CMYK_ALPHA": 5,
 }
+# The kinds a module's PiPL enables, when not all of them.
+KINDS_OF = {"warper": ("RGB", "RGB_ALPHA", "CMYK", "CMYK_ALPHA")}
 
 
 def expected_pipl(name, unique, mode, enable, entry_key):
@@ -124,7 +128,8 @@ class Selectors(unittest.TestCase):
         mask = self.path("mask.pam")
         harness.write_pam(mask, 7, 5, "GRAYSCALE", bytes(range(0, 35 * 7, 7)))
         for module in MODULES:
-            for tupltype, depth in KINDS.items():
+            for tupltype in KINDS_OF.get(module, KINDS):
+                depth = KINDS[tupltype]
                 for extra in ([], ["--mask", self.env.win_path(mask)],
                               ["--mask", self.env.win_path(mask), "--floating"], ["--guard", "front"]):
                     with self.subTest(module=module, kind=tupltype, extra=extra):

@@ -69,6 +69,28 @@ MODULES = {
                   1001: 'Buildup', 4: 'Revert', 6: 'Apply', 2: 'Cancel', 1: 'Done'},
     },
 }
+MODULES['warper'] = {
+    'title': 'Kestrix Warper', 'logo': 131, 'apply': 5, 'dialog': 101, 'checks': (),
+    'ids': {303, 302, 301, 1000, 1001, 1002, 1006, 12, 1017, 1018, 1019, 1005, 3, 4, 5, 2, 1, 1012, 1013, 1015},
+    'rects': {1000: (127, 198, 54, 10), 1001: (127, 208, 43, 10), 1002: (127, 218, 33, 10),
+              1017: (235, 198, 54, 10), 1018: (235, 208, 43, 10), 1019: (235, 218, 33, 10),
+              1005: (233, 229, 64, 15), 3: (301, 230, 20, 12), 5: (391, 199, 34, 14)},
+    'radio_groups': [(1000, 1001, 1002), (1017, 1018, 1019)],
+    'trackbars': (1006, 1005), 'edits': (12, 3),
+    'strings': list(range(10000, 10013)) + [10014, 10015, 16000, 16001, 17007, 17010, 17011, 17012],
+    'ini_keys': [10001, 10002, 10003] + list(range(10008, 10013)),
+    'english': {
+        10000: 'Please enter an integer between %d and %d.', 10001: 'Warper',
+        10002: 'Window', 10003: 'Maximized', 10004: 'Do you wish to save your changes?',
+        10005: 'Are you sure you wish to discard changes?', 10006: 'Reset', 10007: 'Cancel',
+        10008: 'Current Tool', 10009: 'Pressure Size', 10010: 'Pressure Distort',
+        10011: 'Brush Size', 10012: 'Distortion', 16001: 'About Kestrix Warper',
+        17012: 'Unable to set tablet queue size.',
+    },
+    'texts': {303: 'Brush', 302: 'Hand', 301: 'Zoom', 1000: 'Fingerwheel', 1001: 'Pressure', 1002: 'Fixed',
+              1017: 'Fingerwheel', 1018: 'Pressure', 1019: 'Fixed', 4: 'Revert', 5: 'Apply', 2: 'Cancel',
+              1: 'Done'},
+}
 NO_TABLET_EN = ('No pen tablet is available. Kestrix filters are painted with a pen tablet; '
                 'install or connect its driver and start the filter again.')
 
@@ -89,10 +111,10 @@ class ModuleResourcesBase:
         cls.layout = MODULES[cls.module]
 
     def dialog(self, lang):
-        return parse_dialog(self.res.get(RT_DIALOG, 114, lang))
+        return parse_dialog(self.res.get(RT_DIALOG, self.layout.get('dialog', 114), lang))
 
     def test_dialog_frame_in_every_language(self):
-        self.assertEqual(sorted(self.res.languages(RT_DIALOG, 114)), sorted(LANGS))
+        self.assertEqual(sorted(self.res.languages(RT_DIALOG, self.layout.get('dialog', 114))), sorted(LANGS))
         for lang, lname in LANGS.items():
             with self.subTest(language=lname):
                 d = self.dialog(lang)
@@ -136,7 +158,8 @@ class ModuleResourcesBase:
             self.assertEqual(by_id[ed]['cls'], 'EDIT')
             self.assertFalse(by_id[ed]['style'] & ES_NUMBER, 'edit %d must accept "-"' % ed)
 
-        self.assertEqual(by_id[1001]['style'] & BS_TYPEMASK, BS_AUTOCHECKBOX)
+        for box in self.layout.get('checks', (1001,)):
+            self.assertEqual(by_id[box]['style'] & BS_TYPEMASK, BS_AUTOCHECKBOX)
         self.assertEqual(by_id[1]['style'] & BS_TYPEMASK, BS_DEFPUSHBUTTON)
         for b in (4, self.layout['apply'], 2):
             self.assertEqual(by_id[b]['style'] & BS_TYPEMASK, 0, 'button %d is a plain push button' % b)
@@ -290,6 +313,10 @@ class AirbrushResources(unittest.TestCase):
         self.assertEqual((w, h), (100, 54))
         self.assertNotIn(123, self.res.names(RT_BITMAP))
         self.assertEqual(self.res.languages('PIPL', 16000), [0x0C0A])
+
+
+class WarperResources(ModuleResourcesBase, unittest.TestCase):
+    module = 'warper'
 
 
 def ants_rule(phase):

@@ -3,7 +3,7 @@
 // Apply, Revert, undo snapshots and Z where the log has them, through the same work-
 // session code as the dialog.
 //
-//   kx_replay --effect record|spotclean|dustclean|airbrush --samples LOG --image IN.pam
+//   kx_replay --effect record|spotclean|dustclean|airbrush|warper|... --samples LOG --image IN.pam
 //             [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]
 //
 // --done ends the session as Done does (the same end-of-session code, the effect's
@@ -16,6 +16,7 @@
 
 #include "filters/spotclean/dust_params.h"
 #include "filters/spotclean/spot_params.h"
+#include "filters/warper/warp_module.h"
 #include "framework/brush/sample_log.h"
 #include "framework/brush/stroke.h"
 #include "framework/dialog/editing_dialog.h"
@@ -42,7 +43,7 @@ void noCursor(void*, bool) {}
 void noRevert(void*) {}
 
 int usage(const char* why) {
-    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean|airbrush "
+    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean|airbrush|warper|... "
                          "--samples LOG --image IN.pam [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]\n", why);
     return 1;
 }
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
         {"spotclean", &kSpotcleanModule},
         {"dustclean", &kDustcleanModule},
         {"airbrush", &airbrushReplayModule()},
+        {"warper", &kWarperModule},
     };
     for (const auto& e : effects)
         if (effect == e.name) gModule = e.module;

@@ -148,6 +148,8 @@ Config parseConfig(const std::string& text, std::vector<std::string>* errors) {
             }
         } else if (key == "default_queue") {
             number(&c.defaultQueue, 1, 1024);
+        } else if (key == "refusal_drops_queue") {
+            flag(&c.refusalDropsQueue);
         } else if (key == "system_mouse") {
             flag(&c.systemMouse);
         } else if (key == "log") {

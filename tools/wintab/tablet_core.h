@@ -31,6 +31,7 @@ struct Config {
     bool refuseAllQueueSizes = false;
     std::vector<int> refusedQueueSizes;  // WTQueueSizeSet answers 0 for these
     int defaultQueue = 8;       // packets a new context's queue holds
+    bool refusalDropsQueue = false;  // a refused WTQueueSizeSet leaves no queue at all
     bool systemMouse = true;    // system contexts move the pointer and press the left button
     std::string log;            // path of the call log, empty = none
 

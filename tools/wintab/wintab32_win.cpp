@@ -560,6 +560,9 @@ BOOL WINAPI WTQueueSizeSet(HCTX h, int packets) {
     Context* c = findContext(h);
     bool ok = c && packets > 0 && !g_config.refusesQueueSize(packets);
     if (ok) c->queue.setCapacity(packets);
+    // Drivers that delete the old queue before making the new one have none left when
+    // the new size is refused: WTQueueSizeGet then answers 0.
+    if (c && !ok && g_config.refusalDropsQueue) c->queue.setCapacity(0);
     logLine("WTQueueSizeSet %d -> %d", packets, int(ok));
     return ok;
 }
