@@ -12,6 +12,7 @@ struct SampleFields;
 struct SampleRule;
 struct StrokeRule;
 struct DialogHooks;
+struct Edition;
 
 // Resource ids and class names the framework looks up. A module whose dialog and strings
 // use the shared numbering leaves `ModuleInfo::ids` null and gets kDefaultModuleIds.
@@ -60,6 +61,7 @@ struct ModuleInfo {
     const QueueRule* queue = nullptr;        // null: 40 down to 5
     bool noUndo = false;                     // no undo buffer, and Z does nothing
     bool resetSelectsBrush = false;          // Alt+Cancel also selects the Brush tool
+    const Edition* edition = nullptr;        // an older edition's storage and exports
 };
 
 const ModuleIds& moduleIds(const ModuleInfo& module);

@@ -17,6 +17,10 @@ struct SettingKey {
     uint8_t width;          // field width in bytes: 1, 2 or 4
     bool isSigned;
     int32_t minimum, maximum;  // values read from the file are clamped into this range
+    // A missing key reads as `missing` rather than the current value.
+    bool fixedMissing = false;
+    int32_t missing = 0;
+    bool nonZeroIsOne = false;  // a flag: any non-zero value in the file reads as 1
 };
 
 struct SettingsLayout {
@@ -37,7 +41,8 @@ void settingName(int stringId, const char* fixedName, char (&out)[kNameChars + 1
 int32_t readField(const ModuleInfo& module, const SettingKey& key);
 void writeField(const ModuleInfo& module, const SettingKey& key, int32_t value);
 
-// Every parameter key in table order, each with its current value as the default.
+// Every parameter key in table order, each with its current value (or its fixed value)
+// as the default.
 void loadSettings(const ModuleInfo& module);
 void saveSettings(const ModuleInfo& module);
 // Keeps every parameter within its range, whatever the parameters handle held.

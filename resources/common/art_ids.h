@@ -11,6 +11,7 @@
 #define KX_BMP_CHECKER 122       /* 8x8 16-colour checkerboard behind the image */
 #define KX_BMP_LOGO_SPOTCLEAN 123
 #define KX_BMP_LOGO_DUSTCLEAN 124
+#define KX_BMP_LOGO_GRAINWASH 125
 
 /* Tool button icons (BM_SETIMAGE, IMAGE_ICON). */
 #define KX_ICON_HAND 115
