@@ -13,7 +13,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
 import harness  # noqa: E402
 import wine_arch  # noqa: E402
-from dialog_session import DialogRun, Script  # noqa: E402
+from dialog_session import DialogRun, Script, wait_dialog  # noqa: E402
 
 SAMPLE_W, SAMPLE_H = 480, 320
 WINDOW = (20, 20, 1100, 820)  # the dialog's rectangle on the 1280 x 1024 screen
@@ -26,7 +26,7 @@ def to_png(pam, png):
 def preview_frame(env, module, sample):
     """Where the picture lies in the preview at zoom 1 with the dialog at WINDOW."""
     run = DialogRun(env, module, image=sample)
-    s = Script("wait-dialog", "restore", "move %d %d %d %d" % WINDOW)
+    s = Script(wait_dialog(module), "restore", "move %d %d %d %d" % WINDOW)
     p = s.add("preview")
     s.add("click 2")
     run.run(s)
@@ -34,10 +34,8 @@ def preview_frame(env, module, sample):
     return (cw - SAMPLE_W) // 2 if cw > SAMPLE_W else 0, (ch - SAMPLE_H) // 2 if ch > SAMPLE_H else 0
 
 
-def pen_session(left, top):
-    """Tablet commands: strokes in image coordinates, offset to the preview."""
-    lines = ["tablet origin control 1012", "tablet cursor 0"]
-
+def strokes_into(lines, left, top):
+    """A function adding one pen stroke through image points to `lines`."""
     def stroke(points, pressure=800):
         x0, y0 = points[0]
         lines.append("tablet packet x=%d y=%d p=0 b=0" % (left + x0, top + y0))
@@ -45,6 +43,13 @@ def pen_session(left, top):
             lines.append("tablet packet x=%d y=%d p=%d b=1" % (left + x, top + y, pressure))
         x1, y1 = points[-1]
         lines.append("tablet packet x=%d y=%d p=0 b=0" % (left + x1, top + y1))
+    return stroke
+
+
+def pen_session(left, top):
+    """Tablet commands: strokes in image coordinates, offset to the preview."""
+    lines = ["tablet origin control 1012", "tablet cursor 0"]
+    stroke = strokes_into(lines, left, top)
 
     # Back and forth over the sky, where the dust shows most.
     for row in range(12, 190, 14):
@@ -60,6 +65,31 @@ def pen_session(left, top):
     stroke([(x, 60) for x in range(300, 420, 6)], pressure=1000)
     lines.append("tablet cursor 0")
     return lines
+
+
+# grainwash paints film grain: a fixed 40-pixel brush, the amount following the pen.
+# Its settings keys are crossed: "Pressure Amount" holds the brush size.
+GRAIN_SETTINGS = "[Grain Wash]\nPressure Size=2\nPressure Amount=40\nBrush Size=1\nAmount=60\n"
+
+
+def grain_session(left, top):
+    """Gaussian grain, one value a pixel, over the sky, per-channel grain over the lake,
+    and the eraser end taking it off a strip again."""
+    lines = ["tablet origin control 1012", "tablet cursor 0", "click 8", "click 11"]
+    stroke = strokes_into(lines, left, top)
+    for row in range(20, 190, 30):
+        stroke([(x, row) for x in range(10, SAMPLE_W - 10, 8)], pressure=500 + row * 2)
+    lines.append("click 11")
+    for row in range(215, SAMPLE_H - 10, 30):
+        stroke([(x, row) for x in range(SAMPLE_W - 10, 10, -8)], pressure=900)
+    lines.append("tablet cursor 1")
+    stroke([(x, 80) for x in range(260, 440, 8)], pressure=1000)
+    lines.append("tablet cursor 0")
+    return lines
+
+
+SESSIONS = {"spotclean": (pen_session, None), "dustclean": (pen_session, None),
+            "grainwash": (grain_session, GRAIN_SETTINGS)}
 
 
 def main():
@@ -87,14 +117,16 @@ def main():
 
     env = harness.env()
     try:
-        for module in ("spotclean", "dustclean"):
+        for module, (session, settings) in SESSIONS.items():
             env.clear_ini("Kestrix.ini")
             env.clear_ini("vorla.ini")
             left, top = preview_frame(env, module, sample)
+            if settings:
+                env.write_ini("Kestrix.ini", settings)
             run = DialogRun(env, module, image=sample)
             shot = os.path.join(out, f"{module}-dialog.png")
-            s = Script("wait-dialog", "restore", "move %d %d %d %d" % WINDOW,
-                       *pen_session(left, top), f"screenshot {env.win_path(shot)}", "click 1")
+            s = Script(wait_dialog(module), "restore", "move %d %d %d %d" % WINDOW,
+                       *session(left, top), f"screenshot {env.win_path(shot)}", "click 1")
             report = run.run(s, timeout_ms=240000)
             if report.get("script.result") != "ok":
                 raise SystemExit(f"demo: the pen session in {module} failed: {report.get('script.error')}")
