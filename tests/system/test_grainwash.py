@@ -212,6 +212,26 @@ class GrainwashInTheHost(unittest.TestCase):
                 self.assertGreater(differing(out, source), 500, 'grain was painted')
                 self.assertEqual(differing(out, replay(run, samples, MODULE, done=True)[1]), 0)
 
+    def test_a_later_session_in_the_same_process_replays_from_its_logged_state(self):
+        # The first session paints (drawing from the generator) and reverts, so the second
+        # starts from the same picture with the generator moved on.
+        first = self.stroke(30) + ['answer yes', 'click 4', 'click 1']
+        second = ['wait-dialog class=DlgWindClass', 'restore', 'tablet origin control 1012']
+        second += self.stroke(30) + self.stroke(60, pressure=1000) + ['click 1']
+        run = DialogRun(self.env, MODULE, image=self.sample,
+                        extra=['--selectors', 'parameters,prepare,start,finish,parameters,prepare,start,finish'])
+        s = Script('wait-dialog class=DlgWindClass', 'restore', 'tablet origin control 1012', 'tablet cursor 0',
+                   *(first + second))
+        samples, _ = run_with_logs(run, s)
+        self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
+        with open(samples) as f:
+            seeds = [int(l.split()[2]) for l in f if l.startswith('# seed ')]
+        self.assertEqual(len(seeds), 1, 'the log holds the second session')
+        self.assertGreater(seeds[0], 0, 'the generator had moved on')
+        out = run.out_image()[4]
+        self.assertGreater(differing(out, harness.read_pam(self.sample)[4]), 500)
+        self.assertEqual(differing(out, replay(run, samples, MODULE, done=True)[1]), 0)
+
     def test_eraser_with_a_fixed_amount_restores_the_source(self):
         self.env.write_ini('Kestrix.ini', '[Grain Wash]\nPressure Size=2\nPressure Amount=15\nBrush Size=2\n')
         lines = self.stroke(40) + ['tablet cursor 1'] + self.stroke(40) + ['tablet cursor 0', 'click 1']
