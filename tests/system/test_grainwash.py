@@ -122,9 +122,11 @@ class GrainwashInTheHost(unittest.TestCase):
     def test_dialog_storage_and_memory_of_the_older_edition(self):
         params = self.env.temp_path('params.bin')
         shot = self.env.temp_path('dialog.png')
-        lines = ['screenshot %s' % self.env.win_path(shot), 'click 11', 'click 8', 'click 1']
-        run, _, _ = self.session(lines, extra=['--params-out', self.env.win_path(params)])
+        lines = ['screenshot %s' % self.env.win_path(shot), 'read 1012', 'click 11', 'click 8', 'click 1']
+        run, _, s = self.session(lines, extra=['--params-out', self.env.win_path(params)])
         self.assertEqual(run.report['result.start'], '0')
+        self.assertEqual(run.value(s.lines.index('read 1012') + 1, 'class'), 'ProxyWindClass')
+        self.assertRegex(run.tablet_log(), r'WTOpenA name="RevUzir Digitizing [0-9a-f]+"')
         self.assertTrue(os.path.getsize(shot) > 0)
         self.assertEqual(run.report['data.size'], '16')
         # Prepare: no buffer space, and the band (the whole 48 rows of a 64 x 48 RGB
