@@ -70,8 +70,9 @@ TEST_F(GrainEdition, ClassicStorageThroughAWholeInvocation) {
     ASSERT_EQ(call(filterSelectorParameters), noErr);
     ASSERT_NE(data, 0);
     EXPECT_EQ(dataRecord().values[0], filterSelectorParameters);
-    ASSERT_NE(Handle(host.record.parameters), nullptr);
-    EXPECT_EQ(gFake.handleSizes[host.record.parameters], 64u) << "only the block goes to the host";
+    const Handle params = host.record.parameters;  // by value: the record is packed
+    ASSERT_NE(params, nullptr);
+    EXPECT_EQ(gFake.handleSizes[params], 64u) << "only the block goes to the host";
     GrainParams b = handleBlock();
     EXPECT_EQ(b.currentAmount, 50);
     EXPECT_EQ(std::memcmp(b.signature, "1Dom", 4), 0);
