@@ -192,6 +192,29 @@ class GrainwashInTheHost(unittest.TestCase):
         self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
         self.assertEqual(run.report['result.start'], '1', 'the second dialog was cancelled')
 
+    def test_a_host_that_cannot_be_served_gets_an_error_and_keeps_its_image(self):
+        # Its own class names held by someone else (the preview's is registered when the
+        # dialog initialises, before the image is asked for), an image request answered
+        # without buffers, an owner window that is gone.
+        for extra in (['--hold-class', 'DlgWindClass'], ['--hold-class', 'ProxyWindClass'],
+                      ['--advance-state-no-buffers'], ['--invalid-owner']):
+            with self.subTest(host=' '.join(extra)):
+                image = self.env.temp_path('in.pam')
+                harness.write_pam(image, 7, 5, 'RGB', bytes(range(105)))
+                out = self.env.temp_path('out.pam')
+                rc, report, stdout = self.env.run_host(
+                    ['run', '--plugin', self.env.win_path(harness.module_path(MODULE)), '--image',
+                     self.env.win_path(image), '--out', self.env.win_path(out)] + extra,
+                    dll_overrides='wintab32=n')
+                self.assertEqual(rc, 0, stdout)
+                self.assertNotIn('fault', report)
+                self.assertNotEqual(report['result.start'], '0')
+                self.assertEqual(report['image.filtered'], '0')
+                if extra[0] == '--hold-class':
+                    self.assertEqual(report['holdClass.registered'], '1')
+                    self.assertEqual(report.get('advanceState.calls', '0'), '0')
+                self.assertEqual(harness.read_pam(out)[4], bytes(range(105)))
+
     def test_strokes_equal_their_native_replay(self):
         # Uniform per channel from the source, then Gaussian monochrome building up, then
         # the eraser over part of it: each session's log replays to the host's image.
