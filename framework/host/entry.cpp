@@ -130,7 +130,11 @@ void doPrepare(FilterRecord* r) {
     // bufferSpace and maxSpace stay as the host set them unless the edition asks.
     if (!queryDeviceRanges(wintab(), gDevice)) setNoTiltSwitch();
     const Edition* edition = currentModule().edition;
-    if (r && edition && edition->prepare) edition->prepare(*r);
+    if (!r || !edition || !edition->prepare) return;
+    // The edition's request starts from what the parameters handle stores: a host that
+    // skipped Parameters has it read here rather than at Start.
+    if (!gPlugin.parametersSeen) doParameters(*r);
+    edition->prepare(*r);
 }
 
 void doStart(FilterRecord& r) {

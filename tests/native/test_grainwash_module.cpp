@@ -124,6 +124,26 @@ TEST_F(GrainEdition, AStoredBlockIsHeldToItsRangesAndGivesTheTool) {
     EXPECT_LE(host.record.maxSpace, 100);
 }
 
+TEST_F(GrainEdition, PrepareWithoutParametersStartsFromTheStoredBand) {
+    GrainParams stored;
+    createGrainBlock(stored);
+    // A stored band beyond what the host now offers room for stays (the band only
+    // grows), where one started afresh would stop at 25 rows.
+    stored.bandHeight = 30;
+    stored.tool = 0;
+    host.record.parameters = makeFakeHandle(&stored, sizeof stored, kHandleTag);
+    host.record.maxSpace = 448 * 25;
+    ASSERT_EQ(call(filterSelectorPrepare), noErr);
+    EXPECT_EQ(gGrainParams.block.bandHeight, 30);
+    EXPECT_EQ(host.record.maxSpace, 448 * 25) << "never more than the host offered";
+    int toolInDialog = -1;
+    gFake.dialog = [&] { toolInDialog = gPlugin.currentTool; };
+    ASSERT_EQ(call(filterSelectorStart), noErr);
+    EXPECT_EQ(toolInDialog, kToolZoom) << "the stored block, read once";
+    ASSERT_EQ(call(filterSelectorFinish), noErr);
+    EXPECT_EQ(handleBlock().bandHeight, 30);
+}
+
 TEST_F(GrainEdition, NoDataRecordMeansOutOfMemoryAndNothingElse) {
     gFake.failAllocationNumber = 0;
     EXPECT_EQ(call(filterSelectorParameters), memFullErr);
