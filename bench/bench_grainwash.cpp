@@ -70,11 +70,11 @@ void BM_OutlineSweepDiagonal200(benchmark::State& state) {
 BENCHMARK(BM_OutlineSweepDiagonal200)->Unit(benchmark::kMicrosecond);
 
 // A pen sample 3 pixels on from the last at size 99, per-channel Gaussian: one disc and
-// four outlines.
+// four outlines. Argument: buildup (the strongest setting adds to the painted image).
 void BM_TypicalSample99(benchmark::State& state) {
     BenchImage image;
     GrainRandom random{};
-    GrainBrush brush{99, 99, kGrainFixed, kGrainFixed, false, false, false};
+    GrainBrush brush{99, 99, kGrainFixed, kGrainFixed, false, false, state.range(0) != 0};
     GrainStroke stroke{};
     int x = 150;
     grainSample(stroke, GrainSample{int16_t(x), 256, 800, 1023, 0, 1023, false}, brush,
@@ -90,7 +90,7 @@ void BM_TypicalSample99(benchmark::State& state) {
             random));
     }
 }
-BENCHMARK(BM_TypicalSample99)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TypicalSample99)->ArgName("buildup")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

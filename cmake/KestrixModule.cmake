@@ -22,7 +22,12 @@ else()
 endif()
 
 function(add_kestrix_module name)
-    cmake_parse_arguments(M "" "RESOURCES" "SOURCES;OBJECTS" ${ARGN})
+    cmake_parse_arguments(M "" "RESOURCES;DEF" "SOURCES;OBJECTS" ${ARGN})
+    # The exports: ENTRYPOINT, or the module's own list when it exports more.
+    set(def ${PROJECT_SOURCE_DIR}/framework/host/entry.def)
+    if(M_DEF)
+        set(def ${M_DEF})
+    endif()
     # A test module may borrow a deliverable's resources (and so its PiPL).
     set(res ${name})
     if(M_RESOURCES)
@@ -49,8 +54,7 @@ function(add_kestrix_module name)
     foreach(lib IN LISTS M_OBJECTS)
         list(APPEND objects $<TARGET_OBJECTS:${lib}>)
     endforeach()
-    add_library(${name} MODULE ${M_SOURCES} ${objects} ${rc}
-        ${PROJECT_SOURCE_DIR}/framework/host/entry.def)
+    add_library(${name} MODULE ${M_SOURCES} ${objects} ${rc} ${def})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${pipl_dir}
         ${PROJECT_SOURCE_DIR}/resources/${res} ${PROJECT_SOURCE_DIR}/resources/common)
     set_target_properties(${name} PROPERTIES

@@ -17,7 +17,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
 import harness  # noqa: E402
 import wine_arch  # noqa: E402
-from dialog_session import DialogRun, Script  # noqa: E402
+from dialog_session import DialogRun, Script, wait_dialog  # noqa: E402
 
 SAMPLE_W, SAMPLE_H = 480, 320
 WINDOW = (20, 20, 1100, 820)  # the dialog's rectangle on the 1280 x 1024 screen
@@ -30,7 +30,7 @@ def to_png(pam, png):
 def preview_frame(env, module, sample):
     """Where the picture lies in the preview at zoom 1 with the dialog at WINDOW."""
     run = DialogRun(env, module, image=sample)
-    s = Script("wait-dialog", "restore", "move %d %d %d %d" % WINDOW)
+    s = Script(wait_dialog(module), "restore", "move %d %d %d %d" % WINDOW)
     p = s.add("preview")
     s.add("click 2")
     run.run(s)
@@ -96,6 +96,27 @@ def spray_session(left, top):
     return lines
 
 
+# grainwash paints film grain: a fixed 40-pixel brush, the amount following the pen.
+# Its settings keys are crossed: "Pressure Amount" holds the brush size.
+GRAIN_SETTINGS = "[Grain Wash]\nPressure Size=2\nPressure Amount=40\nBrush Size=1\nAmount=60\n"
+
+
+def grain_session(left, top):
+    """Gaussian grain, one value a pixel, over the sky, per-channel grain over the lake,
+    and the eraser end taking it off a strip again."""
+    lines = ["tablet origin control 1012", "tablet cursor 0", "click 8", "click 11"]
+    stroke = stroke_lines(lines, left, top)
+    for row in range(20, 190, 30):
+        stroke([(x, row) for x in range(10, SAMPLE_W - 10, 8)], pressure=500 + row * 2)
+    lines.append("click 11")
+    for row in range(215, SAMPLE_H - 10, 30):
+        stroke([(x, row) for x in range(SAMPLE_W - 10, 10, -8)], pressure=900)
+    lines.append("tablet cursor 1")
+    stroke([(x, 80) for x in range(260, 440, 8)], pressure=1000)
+    lines.append("tablet cursor 0")
+    return lines
+
+
 def warper_session(left, top):
     """A large brush at a moderate distortion pushing the picture about like putty, then
     the eraser end calming a strip of the lake again."""
@@ -117,13 +138,14 @@ def warper_session(left, top):
     return lines
 
 
-# Each module's session and what its host run needs besides.
+# Each module's session, what its host run needs besides, and its settings file.
 SESSIONS = {
-    "spotclean": (pen_session, []),
-    "dustclean": (pen_session, []),
+    "spotclean": (pen_session, [], None),
+    "dustclean": (pen_session, [], None),
     # The host's picker answers a warm orange at once.
-    "airbrush": (spray_session, ["--choose-color", "235,120,40"]),
-    "warper": (warper_session, []),
+    "airbrush": (spray_session, ["--choose-color", "235,120,40"], "[Spray Studio]\nBrush Size=40\nInk Flow=50\n"),
+    "warper": (warper_session, [], None),
+    "grainwash": (grain_session, [], GRAIN_SETTINGS),
 }
 
 
@@ -155,15 +177,15 @@ def main():
     env = harness.env()
     try:
         for module in args.module or list(SESSIONS):
-            session, extra = SESSIONS[module]
+            session, extra, settings = SESSIONS[module]
             env.clear_ini("Kestrix.ini")
             env.clear_ini("vorla.ini")
-            if module == "airbrush":
-                env.write_ini("Kestrix.ini", "[Spray Studio]\nBrush Size=40\nInk Flow=50\n")
             left, top = preview_frame(env, module, sample)
+            if settings:
+                env.write_ini("Kestrix.ini", settings)
             run = DialogRun(env, module, image=sample, extra=extra)
             shot = os.path.join(out, f"{module}-dialog.png")
-            s = Script("wait-dialog", "restore", "move %d %d %d %d" % WINDOW,
+            s = Script(wait_dialog(module), "restore", "move %d %d %d %d" % WINDOW,
                        *session(left, top), f"screenshot {env.win_path(shot)}", "click 1")
             report = run.run(s, timeout_ms=240000)
             if report.get("script.result") != "ok":

@@ -18,6 +18,7 @@ struct GrainImage {
     int planes;  // 3 or 4 (RGB, CMYK), plus one with transparency
     int width, height;
     bool transparency;  // the last plane is transparency
+    int sourceStride = 0;  // bytes from one source pixel to the next; 0: planes
 
     // Noise goes into the colour planes only, at most four; transparency is never written.
     int colourPlanes() const {
@@ -25,7 +26,7 @@ struct GrainImage {
         return n > 4 ? 4 : n;
     }
     const uint8_t* sourceAt(int x, int y) const {
-        return source + ptrdiff_t(y) * sourceRow + ptrdiff_t(x) * planes;
+        return source + ptrdiff_t(y) * sourceRow + ptrdiff_t(x) * (sourceStride ? sourceStride : planes);
     }
     uint8_t* resultAt(int x, int y) const {
         return result + ptrdiff_t(y) * resultRow + ptrdiff_t(x) * planes;

@@ -41,6 +41,7 @@ float grainUniform(GrainRandom& r) {
     r.ix1 = next1(r.ix1);
     r.ix2 = next2(r.ix2);
     r.ix3 = next3(r.ix3);
+    ++r.draws;
     const int j = kGrainShuffleEntries * r.ix3 / kM3;  // 0..96
     const float value = r.table[j];
     r.table[j] = combine(r.ix1, r.ix2);
@@ -68,4 +69,18 @@ float grainGaussian(GrainRandom& r) {
 GrainRandom& moduleGrainRandom() {
     static GrainRandom random{};
     return random;
+}
+
+uint32_t grainStateNumber(const GrainRandom& random) {
+    return (random.draws << 1) | (random.hasSaved ? 1u : 0u);
+}
+
+void setGrainStateNumber(GrainRandom& random, uint32_t number) {
+    resetGrainRandom(random);
+    uint32_t draws = number >> 1;
+    const bool saved = (number & 1) != 0 && draws >= 2;
+    // A saved deviate is the first of the pair the last two deviates made.
+    if (saved) draws -= 2;
+    for (uint32_t i = 0; i < draws; ++i) grainUniform(random);
+    if (saved) grainGaussian(random);
 }

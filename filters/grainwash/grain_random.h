@@ -15,6 +15,7 @@ struct GrainRandom {
     bool initialised;
     float savedGaussian;  // the second deviate of the last Box-Muller pair ...
     bool hasSaved;        // ... while this is set
+    uint32_t draws;       // uniform deviates drawn since the seed (wraps after 2^32)
 };
 
 // Back to the state of a freshly loaded module (not yet seeded).
@@ -30,3 +31,11 @@ float grainGaussian(GrainRandom& random);
 
 // The module's own generator: one per loaded module, shared by every invocation.
 GrainRandom& moduleGrainRandom();
+
+// The generator's state as one number, for the sample log: the uniform deviates drawn
+// since the seed, times two, plus one while a Gaussian deviate is saved. Exact while
+// fewer than 2^31 deviates have been drawn.
+uint32_t grainStateNumber(const GrainRandom& random);
+// A fresh generator brought to the state of that number: seeded, then as many deviates
+// drawn as the first one drew (the saved Gaussian deviate remade from the last pair).
+void setGrainStateNumber(GrainRandom& random, uint32_t number);

@@ -33,12 +33,13 @@ struct CheckBinding {
     bool manual = false;           // a plain check box: the dialog toggles it on a click
 };
 
-// Radio buttons that each store their own value in one int32 field.
+// Radio buttons that each store their own value in one field.
 struct RadioBinding {
     const int* ids;
     const int32_t* values;
     int count;
     int16_t offset;
+    uint8_t width = 4;  // bytes of the field: 1, 2 or 4
 };
 
 struct DialogControls {

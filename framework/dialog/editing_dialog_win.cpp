@@ -10,9 +10,11 @@
 #include "framework/dialog/dialog_controls.h"
 #include "framework/dialog/dialog_hooks.h"
 #include "framework/dialog/editing_dialog.h"
+#include "framework/dialog/editing_dialog_win.h"
 #include "framework/dialog/layout_win.h"
 #include "framework/dialog/preview_win.h"
 #include "framework/dialog/tools_win.h"
+#include "framework/host/edition.h"
 #include "framework/host/image_access.h"
 #include "framework/host/module.h"
 #include "framework/host/module_instance_win.h"
@@ -83,8 +85,24 @@ void enableFromCheck(const CheckBinding& c) {
     for (int i = 0; i < c.enableCount; ++i) EnableWindow(GetDlgItem(gSession.dialog, c.enables[i]), on);
 }
 
+int32_t radioValue(const RadioBinding& r) {
+    if (r.width == 1) return readParam<uint8_t>(module(), r.offset);
+    if (r.width == 2) return readParam<int16_t>(module(), r.offset);
+    return readParam<int32_t>(module(), r.offset);
+}
+
+void setRadioValue(const RadioBinding& r, int32_t value) {
+    if (r.width == 1) {
+        writeParam(module(), r.offset, uint8_t(value));
+    } else if (r.width == 2) {
+        writeParam(module(), r.offset, int16_t(value));
+    } else {
+        writeParam(module(), r.offset, value);
+    }
+}
+
 void checkRadios(const RadioBinding& r) {
-    const int32_t value = readParam<int32_t>(module(), r.offset);
+    const int32_t value = radioValue(r);
     for (int i = 0; i < r.count; ++i)
         CheckDlgButton(gSession.dialog, r.ids[i], r.values[i] == value ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -394,7 +412,7 @@ BOOL onCommand(int id, int notification) {
         const RadioBinding& r = controls().radios[i];
         for (int k = 0; k < r.count; ++k)
             if (r.ids[k] == id) {
-                writeParam(module(), r.offset, r.values[k]);
+                setRadioValue(r, r.values[k]);
                 checkRadios(r);
                 return TRUE;
             }
@@ -488,18 +506,6 @@ INT_PTR withModuleHooks(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     return handled;
 }
 
-INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
-    // No C++ exception may unwind into the system's message dispatch: that ends the
-    // host. Whatever threw (std::bad_alloc in the stroke or an effect), the dialog ends
-    // with memFullErr and the host keeps its image.
-    try {
-        return withModuleHooks(dialog, message, w, l);
-    } catch (...) {
-        gPlugin.result = memFullErr;
-        EndDialog(dialog, 0);
-        return TRUE;
-    }
-}
 
 bool registerDialogClass() {
     WNDCLASSA wc{};
@@ -518,6 +524,19 @@ bool registerDialogClass() {
 void overlapTabletContext() {
     if (!gSession.context) return;
     if (const WintabApi* api = wintab()) api->overlap(gSession.context, TRUE);
+}
+
+INT_PTR CALLBACK editingDialogProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+    // No C++ exception may unwind into the system's message dispatch: that ends the
+    // host. Whatever threw (std::bad_alloc in the stroke or an effect), the dialog ends
+    // with memFullErr and the host keeps its image.
+    try {
+        return withModuleHooks(dialog, message, w, l);
+    } catch (...) {
+        gPlugin.result = memFullErr;
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
 }
 
 void runEditingDialog() {
@@ -539,7 +558,13 @@ void runEditingDialog() {
                      : nullptr;
     gSession = DialogSession{};
     const char* templateName = ids().dialogName ? ids().dialogName : MAKEINTRESOURCEA(ids().dialogId);
-    INT_PTR ended = DialogBoxParamA(instance, templateName, owner, dialogProc, 0);
+    // An edition whose module exports the dialog procedure runs the dialog with that
+    // export (which hands every message back to editingDialogProc).
+    DLGPROC procedure = editingDialogProc;
+    if (m.edition && m.edition->dialogProcName)
+        procedure = reinterpret_cast<DLGPROC>(
+            reinterpret_cast<void*>(GetProcAddress(instance, m.edition->dialogProcName)));
+    INT_PTR ended = procedure ? DialogBoxParamA(instance, templateName, owner, procedure, 0) : -1;
     // -1: the dialog could not be made; 0 without WM_INITDIALOG: an owner it refused.
     // Either way nothing was done, which must not read as success.
     if ((ended == -1 || !gSession.initialised) && gPlugin.result == noErr)

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/dialog/editing_dialog.h"
+#include "framework/host/edition.h"
 #include "framework/host/module.h"
 #include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
@@ -56,8 +57,8 @@ void endInvocation(bool writeBack) {
     const ModuleInfo& module = currentModule();
     FilterRecord* record = gPlugin.record;
     if (writeBack && record && gPlugin.paramsValid &&
-        usableHandle(*record, record->parameters, module.paramsSize))
-        std::memcpy(record->parameters->data, module.params, module.paramsSize);
+        usableHandle(*record, record->parameters, parametersBytes(module)))
+        std::memcpy(record->parameters->data, module.params, parametersBytes(module));
     module.hooks->freeBuffers();
     releaseWintab();
     gPlugin.record = nullptr;
@@ -106,25 +107,34 @@ void doAbout(void* record) {
 
 void doParameters(FilterRecord& r) {
     const ModuleInfo& module = currentModule();
+    const uint32_t bytes = parametersBytes(module);
     gPlugin.parametersSeen = 1;
-    if (usableHandle(r, r.parameters, module.paramsSize)) {
-        std::memcpy(module.params, r.parameters->data, module.paramsSize);
+    const bool created = !usableHandle(r, r.parameters, bytes);
+    if (!created) {
+        std::memcpy(module.params, r.parameters->data, bytes);
         clampParams(module);
     } else {
         module.hooks->setDefaults();
-        Handle handle = newHostHandle(module.paramsSize);
+        Handle handle = newHostHandle(bytes);
         if (handle) {
-            std::memcpy(handle->data, module.params, module.paramsSize);
+            std::memcpy(handle->data, module.params, bytes);
             r.parameters = handle;
         }
     }
+    if (module.edition && module.edition->afterParameters) module.edition->afterParameters(created);
     gPlugin.paramsValid = 1;
     gPlugin.zoom = 1.0f;
 }
 
-void doPrepare() {
-    // bufferSpace and maxSpace stay as the host set them: we ask for no extra memory.
+void doPrepare(FilterRecord* r) {
+    // bufferSpace and maxSpace stay as the host set them unless the edition asks.
     if (!queryDeviceRanges(wintab(), gDevice)) setNoTiltSwitch();
+    const Edition* edition = currentModule().edition;
+    if (!r || !edition || !edition->prepare) return;
+    // The edition's request starts from what the parameters handle stores: a host that
+    // skipped Parameters has it read here rather than at Start.
+    if (!gPlugin.parametersSeen) doParameters(*r);
+    edition->prepare(*r);
 }
 
 // Stands in for a host's missing displayPixels: draws nothing.
@@ -143,7 +153,10 @@ void doStart(FilterRecord& r) {
     } else if (!startEffectBuffers()) {
         gPlugin.result = memFullErr;  // no dialog without the effect's image-sized buffers
     } else {
+        const Edition* edition = currentModule().edition;
+        if (edition && edition->beforeDialog) edition->beforeDialog();
         runEditingDialog();
+        if (edition && edition->afterDialog) edition->afterDialog();
         freeEffectBuffers();
         gPlugin.parametersSeen = 0;
     }
@@ -186,7 +199,7 @@ void pluginMain(int16_t selector, void* record, int16_t* result) {
                 if (r) doParameters(*r);
                 break;
             case filterSelectorPrepare:
-                doPrepare();
+                doPrepare(r);
                 break;
             case filterSelectorStart:
                 if (r) doStart(*r);

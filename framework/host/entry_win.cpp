@@ -4,7 +4,9 @@
 
 #include <new>
 
+#include "framework/host/edition.h"
 #include "framework/host/entry.h"
+#include "framework/host/module.h"
 #include "framework/host/module_instance_win.h"
 #include "framework/host/plugin_globals.h"
 
@@ -18,10 +20,16 @@ HINSTANCE moduleInstance() {
     return instance;
 }
 
-extern "C" void __cdecl ENTRYPOINT(int16_t selector, void* record, intptr_t* /*data*/,
+extern "C" void __cdecl ENTRYPOINT(int16_t selector, void* record, intptr_t* data,
                                    int16_t* result) {
     try {
+        const ModuleInfo& module = currentModule();
+        if (!enterEdition(module, data)) {
+            if (result) *result = memFullErr;
+            return;
+        }
         pluginMain(selector, record, result);
+        leaveEdition(module, data, selector, result ? *result : gPlugin.result);
     } catch (...) {
         if (result) *result = memFullErr;
     }

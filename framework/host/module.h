@@ -12,6 +12,7 @@ struct SampleFields;
 struct SampleRule;
 struct StrokeRule;
 struct DialogHooks;
+struct Edition;
 
 // Resource ids and class names the framework looks up. A module whose dialog and strings
 // use the shared numbering leaves `ModuleInfo::ids` null and gets kDefaultModuleIds.
@@ -62,6 +63,7 @@ struct ModuleInfo {
     bool resetSelectsBrush = false;          // Alt+Cancel also selects the Brush tool
     bool rgbWithoutDisplay = false;          // an RGB image opens the dialog even when the
                                              // host has no displayPixels (the preview stays blank)
+    const Edition* edition = nullptr;        // an older edition's storage and exports
 };
 
 const ModuleIds& moduleIds(const ModuleInfo& module);

@@ -75,7 +75,9 @@ void loadSettings(const ModuleInfo& module) {
         // Names are loaded at each access: they follow the user-interface language.
         settingName(layout->sectionId, layout->fixedSection, section);
         settingName(key.stringId, key.fixedName, name);
-        int32_t value = profileGetInt(section, name, readField(module, key), layout->file);
+        const int32_t missing = key.fixedMissing ? key.missing : readField(module, key);
+        int32_t value = profileGetInt(section, name, missing, layout->file);
+        if (key.nonZeroIsOne && value != 0) value = 1;
         writeField(module, key, clampTo(key, value));
     }
 }

@@ -22,6 +22,10 @@ struct SettingKey {
     bool inverted = false;     // a one-byte flag stored as 1 - flag
     bool writeOnly = false;    // written for reference at the end, never read back
     int32_t outside = kClampToRange;  // or the value a number outside the range reads as
+    // A missing key reads as `missing` rather than the current value.
+    bool fixedMissing = false;
+    int32_t missing = 0;
+    bool nonZeroIsOne = false;  // a flag: any non-zero value in the file reads as 1
 };
 
 struct SettingsLayout {
@@ -42,7 +46,8 @@ void settingName(int stringId, const char* fixedName, char (&out)[kNameChars + 1
 int32_t readField(const ModuleInfo& module, const SettingKey& key);
 void writeField(const ModuleInfo& module, const SettingKey& key, int32_t value);
 
-// Every parameter key in table order, each with its current value as the default.
+// Every parameter key in table order, each with its current value (or its fixed value)
+// as the default.
 void loadSettings(const ModuleInfo& module);
 void saveSettings(const ModuleInfo& module);
 // Keeps every parameter within its range, whatever the parameters handle held.

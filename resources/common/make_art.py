@@ -12,7 +12,8 @@ Files (resource ids in art_ids.h):
     hand.ico zoom.ico brush.ico            32x32 and 16x16, 32 bpp with AND mask
     brush.cur zoom_in.cur zoom_out.cur hand.cur   32x32 monochrome
     eyedropper.cur           32x32 monochrome (airbrush's colour pick)
-    logo_spotclean.bmp logo_dustclean.bmp logo_airbrush.bmp logo_warper.bmp  100x54 24 bpp word-marks
+    logo_spotclean.bmp logo_dustclean.bmp logo_airbrush.bmp logo_warper.bmp
+    logo_grainwash.bmp       100x54 24 bpp word-marks
 """
 import os
 import struct
@@ -298,6 +299,10 @@ FONT = {
     'S': [".XXXX", "X....", "X....", ".XXX.", "....X", "....X", "XXXX."],
     'W': ["X...X", "X...X", "X...X", "X.X.X", "X.X.X", "XX.XX", "X...X"],
     'D': ["XXXX.", "X...X", "X...X", "X...X", "X...X", "X...X", "XXXX."],
+    ' ': ["....."] * 7,
+    'G': [".XXX.", "X...X", "X....", "X.XXX", "X...X", "X...X", ".XXX."],
+    'W': ["X...X", "X...X", "X...X", "X.X.X", "X.X.X", "XX.XX", "X...X"],
+    'h': ["X....", "X....", "XXXX.", "X...X", "X...X", "X...X", "X...X"],
     'a': [".....", ".....", ".XXX.", "....X", ".XXXX", "X...X", ".XXXX"],
     'c': [".....", ".....", ".XXX.", "X....", "X....", "X....", ".XXX."],
     'e': [".....", ".....", ".XXX.", "X...X", "XXXXX", "X....", ".XXX."],
@@ -385,6 +390,7 @@ def artwork():
     files['eyedropper.cur'] = eyedropper_cursor()
     files['logo_airbrush.bmp'] = logo('Spray Studio', 0xB0365A)
     files['logo_warper.bmp'] = logo('Warper', 0x7B4AA8)
+    files['logo_grainwash.bmp'] = logo('Grain Wash', 0x6A5ACD)
     return files
 
 

@@ -92,10 +92,20 @@ class Script:
 REPLAY = os.path.join(harness.ROOT, 'build', 'native', 'kx_replay')
 
 
+# Modules whose dialog window class is not the framework's "DlgWndClass".
+DIALOG_CLASSES = {'grainwash': 'DlgWindClass'}
+
+
+def wait_dialog(module):
+    """The driver command that waits for the module's editing dialog."""
+    cls = DIALOG_CLASSES.get(module)
+    return 'wait-dialog class=%s' % cls if cls else 'wait-dialog'
+
+
 def preview_frame(env, module, w, h):
     """Top-left of a w x h picture in the preview at zoom 1, dialog at its template size."""
     run = DialogRun(env, module, size=(w, h))
-    s = Script('wait-dialog', 'restore')
+    s = Script(wait_dialog(module), 'restore')
     p = s.add('preview')
     s.add('click 2')
     run.run(s)

@@ -5,7 +5,7 @@ native replay."""
 import unittest
 
 import harness
-from dialog_session import REPLAY, DialogRun, Script, pen_stroke, preview_frame, replay, run_with_logs
+from dialog_session import REPLAY, DialogRun, Script, pen_stroke, preview_frame, replay, run_with_logs, wait_dialog
 
 W, H = 37, 29
 # The strongest setting of each module, fixed so the pen's pressure cannot lower it.
@@ -15,6 +15,10 @@ STRONGEST = {
     'airbrush': ('Kestrix.ini', '[Spray Studio]\nBrush Size=99\nPressure Size=2\nInk Flow=100\n'
                                 'Pressure Ink Flow=2\nSplatter Size=99\n'),
     'warper': ('Kestrix.ini', '[Warper]\nBrush Size=99\nPressure Size=2\nDistortion=100\nPressure Distort=2\n'),
+    # Its keys are crossed: "Pressure Amount" holds the brush size, "Brush Size" the
+    # amount source. Gaussian per channel with buildup.
+    'grainwash': ('Kestrix.ini', '[Grain Wash]\nPressure Amount=99\nPressure Size=2\nAmount=99\n'
+                                 'Brush Size=2\nBuildup=1\nMonochromatic=0\nUniform=0\n'),
 }
 # Settings tried one after the other on top of the strongest ones (each a run of its own).
 VARIANTS = {'airbrush': ('Splatter Brush=0\n', 'Splatter Brush=1\n')}
@@ -22,7 +26,8 @@ VARIANTS = {'airbrush': ('Splatter Brush=0\n', 'Splatter Brush=1\n')}
 PEN = {'airbrush': ['tablet packet alt=300 az=450 post=0']}
 KINDS = ('GRAYSCALE', 'RGB_ALPHA', 'CMYK_ALPHA')
 # Image modes a module's PiPL leaves out are never handed to it.
-MODULE_KINDS = {'airbrush': ('RGB', 'RGB_ALPHA', 'CMYK_ALPHA'), 'warper': ('RGB', 'RGB_ALPHA', 'CMYK_ALPHA')}
+COLOUR_ONLY = ('RGB', 'RGB_ALPHA', 'CMYK_ALPHA')
+MODULE_KINDS = {'airbrush': COLOUR_ONLY, 'warper': COLOUR_ONLY, 'grainwash': ('RGB_ALPHA', 'CMYK_ALPHA')}
 
 
 def border_strokes(origin):
@@ -71,7 +76,7 @@ class GuardPages(unittest.TestCase):
         run = DialogRun(self.env, module, tupltype=kind, size=(W, H), extra=extra)
         lines = PEN.get(module, []) + border_strokes(self.origin[module])
         lines += ['tablet cursor 1'] + border_strokes(self.origin[module]) + ['tablet cursor 0']
-        s = Script('wait-dialog', 'restore', 'tablet origin control 1012', 'tablet cursor 0',
+        s = Script(wait_dialog(module), 'restore', 'tablet origin control 1012', 'tablet cursor 0',
                    *lines, 'click 1')
         samples, _ = run_with_logs(run, s, timeout_ms=120000)
         self.assertNotIn('fault', run.report)

@@ -587,6 +587,7 @@ private:
 
     void read(HWND w) {
         result("text", text(w));
+        result("class", className(w));
         result("enabled", IsWindowEnabled(w) ? 1 : 0);
         if (_stricmp(className(w).c_str(), "Button") == 0) result("checked", send(w, BM_GETCHECK, 0, 0));
         result("visible", IsWindowVisible(w) ? 1 : 0);

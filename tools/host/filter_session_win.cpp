@@ -274,6 +274,10 @@ void FilterSession::run(PluginEntry entry, const std::vector<int>& selectors) {
             filterOk = filterOk && result == noErr;
         } else {
             result = call(entry, sel);
+            if (sel == filterSelectorPrepare) {
+                reportSet("after.prepare.maxSpace", static_cast<long long>(record_->maxSpace));
+                reportSet("after.prepare.bufferSpace", static_cast<long long>(record_->bufferSpace));
+            }
             if (sel == filterSelectorStart) {
                 reportSet("after.start.inRect", rectText(record_->inRect));
                 reportSet("after.start.outRect", rectText(record_->outRect));
@@ -290,6 +294,8 @@ void FilterSession::run(PluginEntry entry, const std::vector<int>& selectors) {
             break;
         }
     }
+    // What the plug-in keeps in the entry's data argument: a global-heap block, if any.
+    if (data_) reportSet("data.size", static_cast<long long>(GlobalSize(reinterpret_cast<HGLOBAL>(data_))));
     succeeded_ = filtered && filterOk;
     reportSet("image.filtered", succeeded_ ? 1 : 0);
     for (Delivered* d : {&in_, &out_, &maskBuf_}) d->buffer.release();

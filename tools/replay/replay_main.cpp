@@ -3,7 +3,7 @@
 // Apply, Revert, undo snapshots and Z where the log has them, through the same work-
 // session code as the dialog.
 //
-//   kx_replay --effect record|spotclean|dustclean|airbrush|warper|... --samples LOG --image IN.pam
+//   kx_replay --effect record|spotclean|dustclean|airbrush|warper|grainwash|... --samples LOG --image IN.pam
 //             [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]
 //
 // --done ends the session as Done does (the same end-of-session code, the effect's
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "filters/grainwash/grain_module.h"
 #include "filters/spotclean/dust_params.h"
 #include "filters/spotclean/spot_params.h"
 #include "filters/warper/warp_module.h"
@@ -43,7 +44,7 @@ void noCursor(void*, bool) {}
 void noRevert(void*) {}
 
 int usage(const char* why) {
-    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean|airbrush|warper|... "
+    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean|airbrush|warper|grainwash|... "
                          "--samples LOG --image IN.pam [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]\n", why);
     return 1;
 }
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
         {"dustclean", &kDustcleanModule},
         {"airbrush", &airbrushReplayModule()},
         {"warper", &kWarperModule},
+        {"grainwash", &kGrainwashModule},
     };
     for (const auto& e : effects)
         if (effect == e.name) gModule = e.module;
