@@ -11,7 +11,8 @@ Files (resource ids in art_ids.h):
     checker.bmp              8x8 4 bpp, 4x4 squares light grey / white
     hand.ico zoom.ico brush.ico            32x32 and 16x16, 32 bpp with AND mask
     brush.cur zoom_in.cur zoom_out.cur hand.cur   32x32 monochrome
-    logo_spotclean.bmp logo_dustclean.bmp  100x54 24 bpp word-marks
+    logo_spotclean.bmp logo_dustclean.bmp logo_chisel.bmp  100x54 24 bpp word-marks
+    light_marker.bmp light_selected.bmp    11x11 24 bpp, chisel's light picker cells
 """
 import os
 import struct
@@ -273,6 +274,11 @@ FONT = {
     'K': ["X...X", "X..X.", "X.X..", "XX...", "X.X..", "X..X.", "X...X"],
     'S': [".XXXX", "X....", "X....", ".XXX.", "....X", "....X", "XXXX."],
     'D': ["XXXX.", "X...X", "X...X", "X...X", "X...X", "X...X", "XXXX."],
+    'C': [".XXX.", "X...X", "X....", "X....", "X....", "X...X", ".XXX."],
+    'R': ["XXXX.", "X...X", "X...X", "XXXX.", "X.X..", "X..X.", "X...X"],
+    ' ': [".....", ".....", ".....", ".....", ".....", ".....", "....."],
+    'f': ["..XX.", ".X...", "XXXX.", ".X...", ".X...", ".X...", ".X..."],
+    'v': [".....", ".....", "X...X", "X...X", "X...X", ".X.X.", "..X.."],
     'a': [".....", ".....", ".XXX.", "....X", ".XXXX", "X...X", ".XXXX"],
     'c': [".....", ".....", ".XXX.", "X....", "X....", "X....", ".XXX."],
     'e': [".....", ".....", ".XXX.", "X...X", "XXXXX", "X....", ".XXX."],
@@ -339,6 +345,24 @@ def logo(subtitle, accent):
     return bmp_rgb(px)
 
 
+# --- light picker -------------------------------------------------------------------------
+def light_marker(selected):
+    """11x11 on white: a hollow grey ring for a cell, a lit sun (filled disc with a dark
+    rim) for the cell the light comes from."""
+    px = [[0xFFFFFF] * 11 for _ in range(11)]
+    for y in range(11):
+        for x in range(11):
+            d = ((x - 5) ** 2 + (y - 5) ** 2) ** 0.5
+            if selected:
+                if d <= 3.6:
+                    px[y][x] = _mix(0xFFD23C, 0xF08C00, d / 3.6)
+                elif d <= 4.8:
+                    px[y][x] = 0x7A4A00
+            elif 3.2 <= d <= 4.4:
+                px[y][x] = 0x8C96A0
+    return bmp_rgb(px)
+
+
 # --- all files ----------------------------------------------------------------------------
 def artwork():
     files = {}
@@ -354,6 +378,9 @@ def artwork():
     files['hand.cur'] = hand_cursor()
     files['logo_spotclean.bmp'] = logo('Spotclean', 0x2A8C82)
     files['logo_dustclean.bmp'] = logo('Dustclean', 0xC07A28)
+    files['logo_chisel.bmp'] = logo('Relief Carver', 0x8A5A2B)
+    files['light_marker.bmp'] = light_marker(False)
+    files['light_selected.bmp'] = light_marker(True)
     return files
 
 
