@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """The demo: a pen session in each module's editing dialog, run by the reference host
 under Wine with our virtual tablet. On a photo-like sample picture with dust specks and
-scratches, the pen paints along the scratches and over the dusty sky, the eraser end
-paints a little of the original back, and Done hands the result to the host. Writes the
-before/after pictures, a screenshot of each dialog and the run's reports to out/demo."""
+scratches, the speck removers paint along the scratches and over the dusty sky, the
+eraser end paints a little of the original back, and Done hands the result to the host;
+the Relief Carver carves a few grooves and a ridge lit from the top left, then the light
+is moved to the bottom right. Writes the before/after pictures, a screenshot of each
+dialog and the run's reports to out/demo."""
 import argparse
 import os
 import subprocess
@@ -62,6 +64,39 @@ def pen_session(left, top):
     return lines
 
 
+def stroke_lines(left, top, points, pressure=800):
+    x0, y0 = points[0]
+    lines = ["tablet packet x=%d y=%d p=0 b=0" % (left + x0, top + y0)]
+    lines += ["tablet packet x=%d y=%d p=%d b=1" % (left + x, top + y, pressure) for x, y in points]
+    x1, y1 = points[-1]
+    return lines + ["tablet packet x=%d y=%d p=0 b=0" % (left + x1, top + y1)]
+
+
+def light_picker_size(env, sample):
+    run = DialogRun(env, "chisel", image=sample)
+    s = Script("wait-dialog", "restore", "move %d %d %d %d" % WINDOW)
+    p = s.add("preview 1003")
+    s.add("click 2")
+    run.run(s)
+    return tuple(int(v) for v in run.value(p, "client").split(","))
+
+
+def carving_session(left, top, picker, first_shot, env):
+    """Grooves across the hills and the lake, a wavy one over the sky and a ridge (negative
+    depth) down the middle; a screenshot lit from the top left, then the light moved to
+    the bottom right by a click in the light picker's corner cell."""
+    lines = ["tablet origin control 1012", "tablet cursor 0", "settext 12 60", "settext 5 30"]
+    lines += stroke_lines(left, top, [(x, 250) for x in range(20, SAMPLE_W - 20, 5)], 1000)
+    lines += stroke_lines(left, top, [(x, 290 + (x // 60) % 2 * 6) for x in range(30, SAMPLE_W - 30, 5)], 700)
+    lines += stroke_lines(left, top, [(x, 70 + int(25 * ((x / 40.0) % 2 - 1) ** 2)) for x in range(30, 450, 5)], 900)
+    lines += ["settext 6 -35", "settext 7 -60"]
+    lines += stroke_lines(left, top, [(240 + (y // 30) % 2 * 4, y) for y in range(110, 230, 5)], 1000)
+    lines += ["screenshot %s" % env.win_path(first_shot)]
+    w, h = picker
+    lines += ["mouse down %d %d in=1003" % (w - 6, h - 6), "mouse up %d %d in=1003" % (w - 6, h - 6)]
+    return lines
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--out", default=os.path.join(ROOT, "out", "demo"))
@@ -87,14 +122,19 @@ def main():
 
     env = harness.env()
     try:
-        for module in ("spotclean", "dustclean"):
+        for module in ("spotclean", "dustclean", "chisel"):
             env.clear_ini("Kestrix.ini")
             env.clear_ini("vorla.ini")
             left, top = preview_frame(env, module, sample)
             run = DialogRun(env, module, image=sample)
             shot = os.path.join(out, f"{module}-dialog.png")
+            if module == "chisel":
+                first = os.path.join(out, "chisel-dialog-top-left-light.png")
+                session = carving_session(left, top, light_picker_size(env, sample), first, env)
+            else:
+                session = pen_session(left, top)
             s = Script("wait-dialog", "restore", "move %d %d %d %d" % WINDOW,
-                       *pen_session(left, top), f"screenshot {env.win_path(shot)}", "click 1")
+                       *session, f"screenshot {env.win_path(shot)}", "click 1")
             report = run.run(s, timeout_ms=240000)
             if report.get("script.result") != "ok":
                 raise SystemExit(f"demo: the pen session in {module} failed: {report.get('script.error')}")

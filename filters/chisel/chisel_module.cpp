@@ -226,6 +226,7 @@ ModuleInfo makeModule() {
     m.strokeRule = &kStrokeRule;
     m.noUndo = true;
     m.resetSelectsBrush = true;
+    m.dialogWithoutDisplayOnRgb = true;
     return m;
 }
 

@@ -127,9 +127,16 @@ void doPrepare() {
     if (!queryDeviceRanges(wintab(), gDevice)) setNoTiltSwitch();
 }
 
+OSErr KX_CDECL displayNothing(const PSPixelMap*, const VRect*, int32_t, int32_t, void*) {
+    return noErr;
+}
+
 void doStart(FilterRecord& r) {
     if (!gPlugin.parametersSeen) doParameters(r);
     gPlugin.modified = 0;
+    if (!r.displayPixels && currentModule().dialogWithoutDisplayOnRgb &&
+        r.imageMode == plugInModeRGBColor)
+        r.displayPixels = displayNothing;
     if (!r.displayPixels) {
         gPlugin.result = -1;
     } else if (!r.advanceState) {

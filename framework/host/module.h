@@ -60,6 +60,9 @@ struct ModuleInfo {
     const QueueRule* queue = nullptr;        // null: 40 down to 5
     bool noUndo = false;                     // no undo buffer, and Z does nothing
     bool resetSelectsBrush = false;          // Alt+Cancel also selects the Brush tool
+    // A host without displayPixels still gets the dialog for an RGB image (the preview
+    // then shows nothing); any other image gets -1 as always.
+    bool dialogWithoutDisplayOnRgb = false;
 };
 
 const ModuleIds& moduleIds(const ModuleInfo& module);

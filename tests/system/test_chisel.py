@@ -222,6 +222,18 @@ class ReliefCarver(unittest.TestCase):
         self.assertEqual(cancelled.report['result.start'], '1')
         self.assertEqual(differing(cancelled.out_image()[4], self.source()), 0)
 
+    def test_a_host_without_display_pixels_gets_the_dialog_for_rgb_only(self):
+        run = DialogRun(self.env, 'chisel', image=self.sample, extra=['--no-display-pixels'])
+        run.run(Script('wait-dialog', 'click 1'))
+        self.assertEqual(run.report['result.start'], '0')
+        cmyk = self.env.temp_path('cmyk.pam')
+        harness.write_pam(cmyk, 8, 6, 'CMYK', bytes(range(8 * 6 * 4)))
+        rc, report, out = self.env.run_host(['run', '--plugin', self.env.win_path(harness.module_path('chisel')),
+                                             '--image', self.env.win_path(cmyk), '--no-display-pixels'],
+                                            dll_overrides='wintab32=n')
+        self.assertEqual(rc, 0, out)
+        self.assertEqual(report['result.start'], '-1')
+
     # ---- settings ----
 
     def test_settings_round_trip_in_key_order(self):
