@@ -107,7 +107,14 @@ void repaintTip() {
     InvalidateRect(GetDlgItem(gDialog, KX_CHISEL_TIP_PICKER), nullptr, TRUE);
 }
 
-bool before(void*, uint32_t, uintptr_t, intptr_t, intptr_t*) { return false; }
+// Done and the close box may shade the whole image once more (a number set without a
+// re-shade): the log gets the parameters first, so that a replay shades alike.
+bool before(void*, uint32_t message, uintptr_t w, intptr_t, intptr_t*) {
+    if ((message == WM_COMMAND && LOWORD(w) == IDOK && HIWORD(w) == BN_CLICKED) ||
+        (message == WM_SYSCOMMAND && (w & 0xFFF0) == SC_CLOSE))
+        logCurrentParams();
+    return false;
+}
 
 void after(void* dialog, uint32_t message, uintptr_t w, intptr_t l) {
     HWND d = static_cast<HWND>(dialog);
