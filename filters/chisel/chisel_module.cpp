@@ -194,7 +194,9 @@ DialogControls makeControls() {
 }
 const DialogControls kDialog = makeControls();
 
-// No size or amount sources: the width comes from the pressure flag in the builder.
+// No size or amount sources: the width comes from the pressure flag in chisel's own
+// builder. Only the shared builder and the puck and wheel stand-ins read these fields, and
+// chisel uses none of them.
 const SampleFields kSample = {
     at(offsetof(ChiselParams, grooveSize)), at(offsetof(ChiselParams, lightDirection)), -1, -1,
     false,
