@@ -237,8 +237,10 @@ ModuleInfo makeModule() {
 const ModuleInfo kChiselModule = makeModule();
 
 ChiselSample chiselSampleOf(const ChiselRecord& r) {
-    return ChiselSample{r.base.x,    r.base.y,         r.screenX,       r.screenY,
-                        r.base.size, int16_t(r.base.pressure), r.shift, r.base.inverted};
+    // The builder gives 1 .. tip size; a record read from a log may say anything.
+    const int width = r.base.size < 1 ? 1 : r.base.size > kMaxGrooveWidth ? kMaxGrooveWidth : r.base.size;
+    return ChiselSample{r.base.x, r.base.y, r.screenX, r.screenY, int16_t(width),
+                        int16_t(r.base.pressure), r.shift, r.base.inverted};
 }
 
 bool chiselImageOpen() { return gOpen; }

@@ -30,7 +30,7 @@ enum ChiselStrings : int {
 extern ChiselParams gChiselParams;
 extern const ModuleInfo kChiselModule;
 
-// The record's fields as the stroke handler reads them.
+// The record's fields as the stroke handler reads them, the width kept within 1..99.
 ChiselSample chiselSampleOf(const ChiselRecord& record);
 
 // Brings the result up to date with the light and intensity of the parameters: when

@@ -241,4 +241,33 @@ TEST_F(ChiselSession, ApplyBakesTheCarvingAndRevertReturnsToIt) {
     EXPECT_EQ(pixels(), applied);
 }
 
+TEST_F(ChiselSession, RecordsFromAnywhereCarveOnlyThePicture) {
+    // What a log may hold: widths outside 1..99, positions far off the picture, screen
+    // positions that repeat, the end-of-stroke mark at odd places.
+    gChiselParams.tipDepth = -99;
+    gChiselParams.tipSharpness = 0;
+    const int xs[] = {-30000, 40, 32767, 45, -5, 89, 0, 30000, 44, 60};
+    const int ys[] = {10, -30000, 30, 32767, 59, 0, 61, -2, 30, 31};
+    const int widths[] = {0, -7, 30000, 99, 1, 50, 32767, 2, -32768, 99};
+    for (int round = 0; round < 3; ++round)
+        for (int i = 0; i < 10; ++i) {
+            auto* r = static_cast<ChiselRecord*>(allocFixed(sizeof(ChiselRecord)));
+            r->base = TabletSample{int16_t(xs[i]), int16_t(ys[(i + round) % 10]), int16_t(widths[(i + 2 * round) % 10]),
+                                   0, uint16_t(i == 7 && round == 1 ? 0xFFFF : 900), uint8_t(round == 2 && i > 6)};
+            r->screenX = int16_t(xs[(i + round) % 10] / 2);
+            r->screenY = int16_t(ys[i] / 2);
+            runStrokeStep(state, &r->base, kChiselModule, surface);
+        }
+    EXPECT_EQ(chiselSampleOf(ChiselRecord{TabletSample{0, 0, 30000, 0, 0, 0}, 0, 0, 0}).width, 99);
+    EXPECT_EQ(chiselSampleOf(ChiselRecord{TabletSample{0, 0, -3, 0, 0, 0}, 0, 0, 0}).width, 1);
+    keepWork();
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            ASSERT_EQ(img.outAt(x, y, 3), img.inAt(x, y, 3));
+            if (transparent(x, y)) {
+                for (int c = 0; c < 3; ++c) ASSERT_EQ(img.outAt(x, y, c), img.inAt(x, y, c));
+            }
+        }
+}
+
 }  // namespace
