@@ -3,9 +3,11 @@
 under Wine with our virtual tablet. On a photo-like sample picture with dust specks and
 scratches, the pen paints along the scratches and over the dusty sky, the eraser end
 paints a little of the original back, and Done hands the result to the host; the
-airbrush sprays a soft tilted band, a splatter stroke and an eraser strip in orange, and
-warper pushes the sun, the hills and the lake about. Writes the before/after pictures,
-a screenshot of each dialog and the run's reports to out/demo.
+airbrush sprays a soft tilted band, a splatter stroke and an eraser strip in orange,
+warper pushes the sun, the hills and the lake about, grainwash paints grain, and the
+Relief Carver carves a few grooves and a ridge lit from the top left, then the light is
+moved to the bottom right. Writes the before/after pictures, a screenshot of each dialog
+and the run's reports to out/demo.
 
     python3 scripts/demo.py [--out DIR] [--build-dir DIR] [--module NAME ...]"""
 import argparse
@@ -138,6 +140,39 @@ def warper_session(left, top):
     return lines
 
 
+def carve_lines(left, top, points, pressure=800):
+    x0, y0 = points[0]
+    lines = ["tablet packet x=%d y=%d p=0 b=0" % (left + x0, top + y0)]
+    lines += ["tablet packet x=%d y=%d p=%d b=1" % (left + x, top + y, pressure) for x, y in points]
+    x1, y1 = points[-1]
+    return lines + ["tablet packet x=%d y=%d p=0 b=0" % (left + x1, top + y1)]
+
+
+def light_picker_size(env, sample):
+    run = DialogRun(env, "chisel", image=sample)
+    s = Script(wait_dialog("chisel"), "restore", "move %d %d %d %d" % WINDOW)
+    p = s.add("preview 1003")
+    s.add("click 2")
+    run.run(s)
+    return tuple(int(v) for v in run.value(p, "client").split(","))
+
+
+def carving_session(left, top, picker, first_shot, env):
+    """Grooves across the hills and the lake, a wavy one over the sky and a ridge (negative
+    depth) down the middle; a screenshot lit from the top left, then the light moved to
+    the bottom right by a click in the light picker's corner cell."""
+    lines = ["tablet origin control 1012", "tablet cursor 0", "settext 12 60", "settext 5 30"]
+    lines += carve_lines(left, top, [(x, 250) for x in range(20, SAMPLE_W - 20, 5)], 1000)
+    lines += carve_lines(left, top, [(x, 290 + (x // 60) % 2 * 6) for x in range(30, SAMPLE_W - 30, 5)], 700)
+    lines += carve_lines(left, top, [(x, 70 + int(25 * ((x / 40.0) % 2 - 1) ** 2)) for x in range(30, 450, 5)], 900)
+    lines += ["settext 6 -35", "settext 7 -60"]
+    lines += carve_lines(left, top, [(240 + (y // 30) % 2 * 4, y) for y in range(110, 230, 5)], 1000)
+    lines += ["screenshot %s" % env.win_path(first_shot)]
+    w, h = picker
+    lines += ["mouse down %d %d in=1003" % (w - 6, h - 6), "mouse up %d %d in=1003" % (w - 6, h - 6)]
+    return lines
+
+
 # Each module's session, what its host run needs besides, and its settings file.
 SESSIONS = {
     "spotclean": (pen_session, [], None),
@@ -146,6 +181,8 @@ SESSIONS = {
     "airbrush": (spray_session, ["--choose-color", "235,120,40"], "[Spray Studio]\nBrush Size=40\nInk Flow=50\n"),
     "warper": (warper_session, [], None),
     "grainwash": (grain_session, [], GRAIN_SETTINGS),
+    # Its session needs the light picker's size and a screenshot of its own: see main().
+    "chisel": (None, [], None),
 }
 
 
@@ -185,8 +222,13 @@ def main():
                 env.write_ini("Kestrix.ini", settings)
             run = DialogRun(env, module, image=sample, extra=extra)
             shot = os.path.join(out, f"{module}-dialog.png")
+            if module == "chisel":
+                first = os.path.join(out, "chisel-dialog-top-left-light.png")
+                lines = carving_session(left, top, light_picker_size(env, sample), first, env)
+            else:
+                lines = session(left, top)
             s = Script(wait_dialog(module), "restore", "move %d %d %d %d" % WINDOW,
-                       *session(left, top), f"screenshot {env.win_path(shot)}", "click 1")
+                       *lines, f"screenshot {env.win_path(shot)}", "click 1")
             report = run.run(s, timeout_ms=240000)
             if report.get("script.result") != "ok":
                 raise SystemExit(f"demo: the pen session in {module} failed: {report.get('script.error')}")

@@ -25,4 +25,6 @@ struct EffectHooks {
     // After the framework's own Revert (source copied back) and Apply (result kept).
     void (*onRevert)() = nullptr;
     void (*onApply)() = nullptr;
+    // Once the working copy exists when a session opens (the dialog, a replay).
+    void (*onOpen)() = nullptr;
 };

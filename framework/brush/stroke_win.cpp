@@ -47,6 +47,7 @@ void handle(HWND dialog, Packet& packet, int32_t cursorClass) {
     context.geometry = previewGeometry();
     context.cursorClass = cursorClass;
     context.ranges = gDevice;
+    context.shiftHeld = GetKeyState(VK_SHIFT) < 0;
     SampleQueue queue{dialog, postSampleMessage};
     handlePacket(gPackets, packet, context, currentModule(), postSample, &queue);
 }
@@ -94,6 +95,20 @@ void logSessionEvent(const char* name) {
     if (!gSampleLog) return;
     std::fprintf(gSampleLog, "# %s\n", name);
     std::fflush(gSampleLog);
+}
+
+void logCurrentParams() {
+    if (!gSampleLog) return;
+    const ModuleInfo& module = currentModule();
+    try {
+        std::string params = formatParams(module.params, module.paramsSize);
+        if (params == gLoggedParams) return;
+        std::fputs(params.c_str(), gSampleLog);
+        std::fflush(gSampleLog);
+        gLoggedParams = params;
+    } catch (...) {
+        gLoggedParams.clear();
+    }
 }
 
 void onPacketMessage(HWND dialog, HCTX context, WPARAM serial, int32_t cursorClass) {

@@ -21,3 +21,6 @@ constexpr UINT_PTR kStrokeTimerId = 1;
 // "# <name>" in the sample log, when one is kept: the session events that change what
 // later strokes paint on (apply, revert, snapshot, swap), so that kx_replay can follow.
 void logSessionEvent(const char* name);
+// A "# params" line now, when the parameters differ from the last one logged: for a
+// change that repaints at once rather than with the next sample.
+void logCurrentParams();

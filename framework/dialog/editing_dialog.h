@@ -13,6 +13,9 @@ void overlapTabletContext();
 // false when the host delivered no image (the dialog must then end at once with
 // gPlugin.result, which is then an error).
 bool openWorkSession();
+// The effect's own start on the working copy (openWorkSession's last step; a replay,
+// which makes the working copy itself, calls it directly).
+void openedWork();
 // Apply: the image on screen becomes the applied one, which Revert returns to and the
 // effects read as their source. It goes into a buffer of our own (allocated at the first
 // Apply), never into the host's source buffer. False when that buffer cannot be had:

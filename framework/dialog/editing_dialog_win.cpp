@@ -127,7 +127,7 @@ void showParams() {
         const SliderBinding& b = controls().sliders[i];
         SendDlgItemMessageA(d, b.trackbarId, kTbmSetRange, TRUE, MAKELPARAM(b.minimum, b.maximum));
         SendDlgItemMessageA(d, b.trackbarId, kTbmSetPos, TRUE, readParam<int16_t>(module(), b.offset));
-        SetDlgItemInt(d, b.editId, UINT(readParam<int16_t>(module(), b.offset)), FALSE);
+        SetDlgItemInt(d, b.editId, UINT(readParam<int16_t>(module(), b.offset)), b.minimum < 0);
     }
     for (int i = 0; i < controls().sourceCount; ++i) checkSourceRadios(controls().sources[i]);
     for (int i = 0; i < controls().checkCount; ++i) {
@@ -287,7 +287,7 @@ void onSlider(const SliderBinding& b, int code) {
     int value = sliderTarget(code, readParam<int16_t>(module(), b.offset), b.minimum, b.maximum, thumb);
     writeParam(module(), b.offset, int16_t(value));
     SendDlgItemMessageA(gSession.dialog, b.trackbarId, kTbmSetPos, TRUE, value);
-    SetDlgItemInt(gSession.dialog, b.editId, UINT(value), FALSE);
+    SetDlgItemInt(gSession.dialog, b.editId, UINT(value), b.minimum < 0);
 }
 
 void validateField(const SliderBinding& b, bool focusLost) {

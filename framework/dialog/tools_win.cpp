@@ -137,7 +137,7 @@ LRESULT onKey(int code, WPARAM key, LPARAM data) {
         if (key == VK_SPACE) return 1;  // never presses the focused button
         return CallNextHookEx(gTool.hook, code, key, data);
     }
-    if (key == 'Z' && keyDown(data)) {
+    if (key == 'Z' && keyDown(data) && !currentModule().noUndo) {
         if (gPlugin.record) swapUndo(*gPlugin.record);
         logSessionEvent("swap");
         invalidatePreview(false);
@@ -205,7 +205,7 @@ void previewMouse(UINT message, int x, int y) {
             gTool.anchor = gTool.last = p;
             SetCapture(previewWindow());
             gTool.dragState = dragForPress(gPlugin.currentTool, currentModifiers());
-            if (gTool.dragState == kDragPaint && gPlugin.record) {
+            if (gTool.dragState == kDragPaint && gPlugin.record && !currentModule().noUndo) {
                 snapshotUndo(*gPlugin.record);
                 logSessionEvent("snapshot");
             }

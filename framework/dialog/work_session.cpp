@@ -18,7 +18,13 @@ bool openWorkSession() {
     releaseApplied();  // a new session starts from the host's source
     resetResult(*record);
     if (!currentModule().noUndo) createUndo(*record);
+    openedWork();
     return true;
+}
+
+void openedWork() {
+    const EffectHooks* hooks = currentModule().hooks;
+    if (hooks && hooks->onOpen) hooks->onOpen();
 }
 
 bool applyWork() {

@@ -87,12 +87,14 @@ void handlePacket(PacketFilterState& state, Packet& packet, const PacketContext&
     state.lastButtons = packet.pkButtons;
 
     const SampleFields& fields = *module.sample;
-    bool bothOnWheel = readParam<int32_t>(module, fields.sizeSourceOffset) == kSourceWheel &&
-                       fields.amountSourceOffset >= 0 &&
-                       readParam<int32_t>(module, fields.amountSourceOffset) == kSourceWheel;
-    if (bothOnWheel && !(packet.pkButtons & kTipButton))
-        packet.pkNormalPressure = state.sideButtonLatch ? kPuckPressure : 0;
-    if (c.cursorClass == kCursorPuck) packet.pkNormalPressure = packet.pkButtons > 0 ? kPuckPressure : 0;
+    if (!(module.sampleRule && module.sampleRule->rawPressure)) {
+        bool bothOnWheel = readParam<int32_t>(module, fields.sizeSourceOffset) == kSourceWheel &&
+                           fields.amountSourceOffset >= 0 &&
+                           readParam<int32_t>(module, fields.amountSourceOffset) == kSourceWheel;
+        if (bothOnWheel && !(packet.pkButtons & kTipButton))
+            packet.pkNormalPressure = state.sideButtonLatch ? kPuckPressure : 0;
+        if (c.cursorClass == kCursorPuck) packet.pkNormalPressure = packet.pkButtons > 0 ? kPuckPressure : 0;
+    }
     state.penDown = packet.pkNormalPressure != 0;
 
     // The record lives here only until the sink has copied it.

@@ -40,6 +40,8 @@ struct SampleRule {
     // The module's random state: logged when a session starts, set back by a replay.
     uint32_t (*seed)();
     void (*setSeed)(uint32_t seed);
+    // The tip pressure as the tablet reports it: no puck or finger-wheel substitute.
+    bool rawPressure = false;
 };
 
 struct PacketFilterState {
@@ -57,6 +59,7 @@ struct PacketContext {
     PreviewGeometry geometry;
     int32_t cursorClass;
     DeviceRanges ranges;
+    bool shiftHeld = false;  // the Shift key was down when the packet was handled
 };
 
 // Hands a built sample record (`bytes` long) on; false when no block could be had for it.

@@ -13,7 +13,8 @@ Files (resource ids in art_ids.h):
     brush.cur zoom_in.cur zoom_out.cur hand.cur   32x32 monochrome
     eyedropper.cur           32x32 monochrome (airbrush's colour pick)
     logo_spotclean.bmp logo_dustclean.bmp logo_airbrush.bmp logo_warper.bmp
-    logo_grainwash.bmp       100x54 24 bpp word-marks
+    logo_grainwash.bmp logo_chisel.bmp  100x54 24 bpp word-marks
+    light_marker.bmp light_selected.bmp    11x11 24 bpp, chisel's light picker cells
 """
 import os
 import struct
@@ -303,6 +304,10 @@ FONT = {
     'G': [".XXX.", "X...X", "X....", "X.XXX", "X...X", "X...X", ".XXX."],
     'W': ["X...X", "X...X", "X...X", "X.X.X", "X.X.X", "XX.XX", "X...X"],
     'h': ["X....", "X....", "XXXX.", "X...X", "X...X", "X...X", "X...X"],
+    'C': [".XXX.", "X...X", "X....", "X....", "X....", "X...X", ".XXX."],
+    'R': ["XXXX.", "X...X", "X...X", "XXXX.", "X.X..", "X..X.", "X...X"],
+    'f': ["..XX.", ".X...", "XXXX.", ".X...", ".X...", ".X...", ".X..."],
+    'v': [".....", ".....", "X...X", "X...X", "X...X", ".X.X.", "..X.."],
     'a': [".....", ".....", ".XXX.", "....X", ".XXXX", "X...X", ".XXXX"],
     'c': [".....", ".....", ".XXX.", "X....", "X....", "X....", ".XXX."],
     'e': [".....", ".....", ".XXX.", "X...X", "XXXXX", "X....", ".XXX."],
@@ -372,6 +377,24 @@ def logo(subtitle, accent):
     return bmp_rgb(px)
 
 
+# --- light picker -------------------------------------------------------------------------
+def light_marker(selected):
+    """11x11 on white: a hollow grey ring for a cell, a lit sun (filled disc with a dark
+    rim) for the cell the light comes from."""
+    px = [[0xFFFFFF] * 11 for _ in range(11)]
+    for y in range(11):
+        for x in range(11):
+            d = ((x - 5) ** 2 + (y - 5) ** 2) ** 0.5
+            if selected:
+                if d <= 3.6:
+                    px[y][x] = _mix(0xFFD23C, 0xF08C00, d / 3.6)
+                elif d <= 4.8:
+                    px[y][x] = 0x7A4A00
+            elif 3.2 <= d <= 4.4:
+                px[y][x] = 0x8C96A0
+    return bmp_rgb(px)
+
+
 # --- all files ----------------------------------------------------------------------------
 def artwork():
     files = {}
@@ -391,6 +414,9 @@ def artwork():
     files['logo_airbrush.bmp'] = logo('Spray Studio', 0xB0365A)
     files['logo_warper.bmp'] = logo('Warper', 0x7B4AA8)
     files['logo_grainwash.bmp'] = logo('Grain Wash', 0x6A5ACD)
+    files['logo_chisel.bmp'] = logo('Relief Carver', 0x8A5A2B)
+    files['light_marker.bmp'] = light_marker(False)
+    files['light_selected.bmp'] = light_marker(True)
     return files
 
 

@@ -19,6 +19,8 @@ STRONGEST = {
     # amount source. Gaussian per channel with buildup.
     'grainwash': ('Kestrix.ini', '[Grain Wash]\nPressure Amount=99\nPressure Size=2\nAmount=99\n'
                                  'Brush Size=2\nBuildup=1\nMonochromatic=0\nUniform=0\n'),
+    'chisel': ('Kestrix.ini', '[Relief Carver]\nPressure Groove=0\nGroove Size=99\nTip Size=99\nTip Depth=99\n'
+                              'Tip Sharpness=-100\nIntensity=10\nLight Source=7\n'),
 }
 # Settings tried one after the other on top of the strongest ones (each a run of its own).
 VARIANTS = {'airbrush': ('Splatter Brush=0\n', 'Splatter Brush=1\n')}
@@ -27,7 +29,8 @@ PEN = {'airbrush': ['tablet packet alt=300 az=450 post=0']}
 KINDS = ('GRAYSCALE', 'RGB_ALPHA', 'CMYK_ALPHA')
 # Image modes a module's PiPL leaves out are never handed to it.
 COLOUR_ONLY = ('RGB', 'RGB_ALPHA', 'CMYK_ALPHA')
-MODULE_KINDS = {'airbrush': COLOUR_ONLY, 'warper': COLOUR_ONLY, 'grainwash': ('RGB_ALPHA', 'CMYK_ALPHA')}
+MODULE_KINDS = {'airbrush': COLOUR_ONLY, 'warper': COLOUR_ONLY, 'chisel': COLOUR_ONLY,
+                'grainwash': ('RGB_ALPHA', 'CMYK_ALPHA')}
 
 
 def border_strokes(origin):
@@ -84,7 +87,7 @@ class GuardPages(unittest.TestCase):
         self.assertEqual(run.report.get('result.start'), '0')
         if mask is None:  # the replay paints without a selection
             out = run.out_image()[4]
-            self.assertEqual(out, replay(run, samples, module)[1])
+            self.assertEqual(out, replay(run, samples, module, done=True)[1])
 
 
 if __name__ == '__main__':

@@ -319,6 +319,92 @@ class WarperResources(ModuleResourcesBase, unittest.TestCase):
     module = 'warper'
 
 
+class ChiselResources(unittest.TestCase):
+    """chisel's dialog 101 and string table, numbered its own way, and its pickers' art."""
+    SS_WHITERECT, SS_SUNKEN, SS_NOTIFY = 0x06, 0x1000, 0x100
+    IDS = {303, 302, 301, 1004, 1005, 1006, 12, 1007, 5, 1008, 6, 1010, 7, 1011, 9, 1002, 1003,
+           4, 8, 2, 1, 1012, 1013, 1015}
+    STRINGS = list(range(10000, 10016)) + [16000, 16001, 17010, 17011]
+    ENGLISH = {10000: 'Please enter an integer between %d and %d.', 10001: 'Window', 10002: 'Maximized',
+               10004: 'Are you sure you wish to discard changes?', 10007: 'Current Tool',
+               10008: 'Pressure Groove', 10009: 'Groove Size', 10010: 'Tip Size', 10011: 'Tip Depth',
+               10012: 'Tip Sharpness', 10013: 'Intensity', 10014: 'Light Source', 10015: 'Relief Carver',
+               16001: 'About Kestrix Relief Carver'}
+
+    @classmethod
+    def setUpClass(cls):
+        cls.res = load_module('chisel')
+
+    def test_dialog_101_in_every_language(self):
+        self.assertEqual(sorted(self.res.languages(RT_DIALOG, 101)), sorted(LANGS))
+        self.assertEqual(self.res.languages(RT_DIALOG, 114), [])
+        english = parse_dialog(self.res.get(RT_DIALOG, 101, 0x0409))
+        for lang, lname in LANGS.items():
+            with self.subTest(language=lname):
+                d = parse_dialog(self.res.get(RT_DIALOG, 101, lang))
+                self.assertEqual((d['style'], d['cx'], d['cy'], d['title']),
+                                 (DIALOG_STYLE, 436, 260, 'Kestrix Relief Carver'))
+                self.assertEqual(d['cls'].upper(), 'DLGWNDCLASS')
+                by_id = {c['id']: c for c in d['controls'] if c['id'] != -1}
+                self.assertEqual(set(by_id), self.IDS)
+                for a, b in zip(english['controls'], d['controls']):
+                    self.assertEqual({k: v for k, v in a.items() if k != 'text'},
+                                     {k: v for k, v in b.items() if k != 'text'})
+                for cid in (1002, 1003):
+                    c = by_id[cid]
+                    self.assertEqual((c['cls'], c['style'] & SS_TYPEMASK), ('STATIC', self.SS_WHITERECT))
+                    self.assertTrue(c['style'] & self.SS_SUNKEN)
+                # Clicks reach the light picker only with SS_NOTIFY (no HTTRANSPARENT).
+                self.assertTrue(by_id[1003]['style'] & self.SS_NOTIFY)
+                for tb in (1006, 1007, 1008, 1010, 1011):
+                    self.assertEqual(by_id[tb]['cls'].lower(), 'msctls_trackbar32')
+                for ed in (12, 5, 6, 7, 9):
+                    self.assertEqual(by_id[ed]['cls'], 'EDIT')
+                    self.assertFalse(by_id[ed]['style'] & ES_NUMBER)
+                self.assertEqual(by_id[1]['style'] & BS_TYPEMASK, BS_DEFPUSHBUTTON)
+                self.assertEqual([bool(by_id[i]['style'] & WS_GROUP) for i in (1004, 1005)], [True, False])
+                for cid, rect in FRAMEWORK_CONTROLS.items():
+                    if cid in (303, 302, 301, 4, 2, 1, 1012, 1013, 1015):
+                        c = by_id[cid]
+                        self.assertEqual((c['x'], c['y'], c['cx'], c['cy']), rect, 'control %d' % cid)
+                if lang in WESTERN:
+                    for c in d['controls']:
+                        if isinstance(c['text'], str):
+                            c['text'].encode('cp1252')
+        texts = {c['id']: c['text'] for c in english['controls'] if c['id'] != -1}
+        self.assertEqual((texts[1004], texts[1005], texts[8]), ('Pressure', 'Fixed', 'Apply'))
+        labels = [c['text'] for c in english['controls'] if c['id'] == -1]
+        for label in ('Groove:', 'Size', 'Depth', 'Sharpness', 'Contrast', 'Tip:', 'Light:'):
+            self.assertIn(label, labels)
+
+    def test_string_tables(self):
+        english = self.res.strings(0x0409)
+        for sid, text in self.ENGLISH.items():
+            self.assertEqual(english[sid], text)
+        for lang, lname in LANGS.items():
+            with self.subTest(language=lname):
+                s = self.res.strings(lang)
+                self.assertEqual(sorted(s), self.STRINGS)
+                self.assertEqual(s[10000].count('%d'), 2)
+                self.assertEqual(s[10015], 'Relief Carver')  # the section: the product's name
+                for sid in range(10007, 10015):
+                    self.assertLessEqual(len(s[sid]), 40)
+                    self.assertFalse(set(s[sid]) & set('[]=;'))
+                if lang != 0x0409:
+                    for sid in (10003, 10004, 10008, 10011, 17010):
+                        self.assertNotEqual(s[sid], english[sid], 'string %d untranslated' % sid)
+
+    def test_light_markers_and_logo(self):
+        for bitmap in (123, 124):
+            w, h, _, rows = parse_dib(self.res.get(RT_BITMAP, bitmap))
+            self.assertEqual((w, h), (11, 11))
+            self.assertEqual(rows[0][0], rows[10][10], 'white corners')
+            self.assertNotEqual(rows[5][5] if bitmap == 123 else rows[1][5], rows[0][0])
+        w, h, _, rows = parse_dib(self.res.get(RT_BITMAP, 125))
+        self.assertEqual((w, h), (100, 54))
+        self.assertEqual(self.res.languages('PIPL', 16000), [0x0C0A])
+
+
 def ants_rule(phase):
     """Colours (0 black, 1 white) of the ants bitmap of a phase, built step by step from
     the rule: row 0 of phase 0 is black in columns 0-3, each row is the one above shifted

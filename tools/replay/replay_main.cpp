@@ -3,7 +3,7 @@
 // Apply, Revert, undo snapshots and Z where the log has them, through the same work-
 // session code as the dialog.
 //
-//   kx_replay --effect record|spotclean|dustclean|airbrush|warper|grainwash|... --samples LOG --image IN.pam
+//   kx_replay --effect record|spotclean|dustclean|airbrush|warper|grainwash|chisel|... --samples LOG --image IN.pam
 //             [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]
 //
 // --done ends the session as Done does (the same end-of-session code, the effect's
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "filters/grainwash/grain_module.h"
+#include "filters/chisel/chisel_module.h"
 #include "filters/spotclean/dust_params.h"
 #include "filters/spotclean/spot_params.h"
 #include "filters/warper/warp_module.h"
@@ -44,7 +45,7 @@ void noCursor(void*, bool) {}
 void noRevert(void*) {}
 
 int usage(const char* why) {
-    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean|airbrush|warper|grainwash|... "
+    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean|airbrush|warper|grainwash|chisel|... "
                          "--samples LOG --image IN.pam [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]\n", why);
     return 1;
 }
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
         {"airbrush", &airbrushReplayModule()},
         {"warper", &kWarperModule},
         {"grainwash", &kGrainwashModule},
+        {"chisel", &kChiselModule},
     };
     for (const auto& e : effects)
         if (effect == e.name) gModule = e.module;
@@ -130,6 +132,7 @@ int main(int argc, char** argv) {
     if (!module.hooks->initBuffers()) return usage("no memory for the work buffers");
     if (!startEffectBuffers()) return usage("no memory for the effect's image buffers");
     if (!module.noUndo) createUndo(record);  // as the dialog does right after the working copy
+    openedWork();
     StrokeState state{nullptr, 0, 0, true};
     resetModuleStroke(state, module);
     StrokeSurface surface{};

@@ -1,0 +1,4 @@
+#pragma once
+#include "framework/dialog/dialog_hooks.h"
+
+extern const DialogHooks kChiselDialogHooks;
