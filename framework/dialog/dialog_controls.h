@@ -15,7 +15,8 @@ struct SliderBinding {
 };
 
 // A group of source radios (Fingerwheel / Pressure / Fixed), bound to an int32 field.
-// The radio of value v is firstRadioId + v - firstValue.
+// The radio of value v is firstRadioId + v - firstValue; the last one is Fixed, which a
+// puck forces. (Ids in between that are no radio of the group are never checked.)
 struct SourceBinding {
     int firstRadioId;
     int firstValue;  // 0 when the group starts with Fingerwheel, 1 when with Pressure

@@ -46,6 +46,7 @@ void writeField(const ModuleInfo& module, const SettingKey& key, int32_t value) 
 namespace {
 
 int32_t clampTo(const SettingKey& key, int32_t value) {
+    if (key.useFallback && (value < key.minimum || value > key.maximum)) return key.fallback;
     if (value < key.minimum) return key.minimum;
     if (value > key.maximum) return key.maximum;
     return value;

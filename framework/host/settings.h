@@ -17,6 +17,10 @@ struct SettingKey {
     uint8_t width;          // field width in bytes: 1, 2 or 4
     bool isSigned;
     int32_t minimum, maximum;  // values read from the file are clamped into this range
+    // Values outside minimum..maximum become `fallback` instead of the nearer bound (a
+    // choice that has no "nearer" one, such as a list entry).
+    bool useFallback = false;
+    int32_t fallback = 0;
 };
 
 struct SettingsLayout {

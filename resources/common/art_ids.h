@@ -11,6 +11,9 @@
 #define KX_BMP_CHECKER 122       /* 8x8 16-colour checkerboard behind the image */
 #define KX_BMP_LOGO_SPOTCLEAN 123
 #define KX_BMP_LOGO_DUSTCLEAN 124
+#define KX_BMP_LOGO_TEXTURER 130   /* clear of texturer's texture bitmaps (119, 141..145) */
+#define KX_BMP_LOGO_GILDER 131     /* clear of gilder's (119..123, 125) */
+#define KX_BMP_CHECKER_GILDER 132  /* gilder: the checkerboard, whose own id is a texture there */
 
 /* Tool button icons (BM_SETIMAGE, IMAGE_ICON). */
 #define KX_ICON_HAND 115

@@ -11,7 +11,8 @@ Files (resource ids in art_ids.h):
     checker.bmp              8x8 4 bpp, 4x4 squares light grey / white
     hand.ico zoom.ico brush.ico            32x32 and 16x16, 32 bpp with AND mask
     brush.cur zoom_in.cur zoom_out.cur hand.cur   32x32 monochrome
-    logo_spotclean.bmp logo_dustclean.bmp  100x54 24 bpp word-marks
+    logo_spotclean.bmp logo_dustclean.bmp logo_texturer.bmp logo_gilder.bmp
+                                           100x54 24 bpp word-marks
 """
 import os
 import struct
@@ -273,6 +274,9 @@ FONT = {
     'K': ["X...X", "X..X.", "X.X..", "XX...", "X.X..", "X..X.", "X...X"],
     'S': [".XXXX", "X....", "X....", ".XXX.", "....X", "....X", "XXXX."],
     'D': ["XXXX.", "X...X", "X...X", "X...X", "X...X", "X...X", "XXXX."],
+    'T': ["XXXXX", "..X..", "..X..", "..X..", "..X..", "..X..", "..X.."],
+    'G': [".XXX.", "X...X", "X....", "X.XXX", "X...X", "X...X", ".XXX."],
+    'd': ["....X", "....X", ".XXXX", "X...X", "X...X", "X...X", ".XXXX"],
     'a': [".....", ".....", ".XXX.", "....X", ".XXXX", "X...X", ".XXXX"],
     'c': [".....", ".....", ".XXX.", "X....", "X....", "X....", ".XXX."],
     'e': [".....", ".....", ".XXX.", "X...X", "XXXXX", "X....", ".XXX."],
@@ -354,6 +358,8 @@ def artwork():
     files['hand.cur'] = hand_cursor()
     files['logo_spotclean.bmp'] = logo('Spotclean', 0x2A8C82)
     files['logo_dustclean.bmp'] = logo('Dustclean', 0xC07A28)
+    files['logo_texturer.bmp'] = logo('Texturer', 0x8A4FB0)
+    files['logo_gilder.bmp'] = logo('Gilder', 0xB8901C)
     return files
 
 
