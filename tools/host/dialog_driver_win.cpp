@@ -399,6 +399,14 @@ private:
             PostMessageA(b, BM_CLICK, 0, 0);
             return;
         }
+        if (v == "select") {
+            // A drop-down list's entry chosen as the user would: selected, then the
+            // selection-change notice to the dialog (posted, like a click).
+            HWND list = control(toLong(a[0]));
+            if (send(list, CB_SETCURSEL, WPARAM(toLong(a[1])), 0) == CB_ERR) fail("no entry " + a[1] + " in list " + a[0]);
+            PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(toLong(a[0]), CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+            return;
+        }
         if (v == "settext") {
             HWND e = control(toLong(a[0]));
             const std::string t = a.size() > 1 ? a[1] : std::string();
@@ -589,6 +597,17 @@ private:
         result("text", text(w));
         result("enabled", IsWindowEnabled(w) ? 1 : 0);
         if (_stricmp(className(w).c_str(), "Button") == 0) result("checked", send(w, BM_GETCHECK, 0, 0));
+        if (_stricmp(className(w).c_str(), "ComboBox") == 0) {
+            const long long n = send(w, CB_GETCOUNT, 0, 0);
+            result("items", n);
+            result("selected", send(w, CB_GETCURSEL, 0, 0));
+            for (long long i = 0; i < n; ++i) {
+                char item[256] = "";
+                if (send(w, CB_GETLBTEXTLEN, WPARAM(i), 0) < LRESULT(sizeof item))
+                    send(w, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item));
+                result("item." + std::to_string(i), item);
+            }
+        }
         result("visible", IsWindowVisible(w) ? 1 : 0);
         RECT r;
         GetWindowRect(w, &r);
