@@ -12,8 +12,14 @@ W, H = 37, 29
 STRONGEST = {
     'spotclean': ('Kestrix.ini', '[Spotclean]\nBrush Size=99\nPressure Size=2\nAmount=15\nPressure Amount=2\nBuildup=1\n'),
     'dustclean': ('vorla.ini', '[Dustclean]\nBrush Size=99\nPressure Size=2\nRadius=16\nLevel=1\nBuildup=1\n'),
+    'texturer': ('Kestrix.ini', '[Texturer]\nBrush Size=99\nPressure Size=2\nOpacity=100\nPressure Opacity=2\n'
+                                'Texture=0\nScale=150\n'),
+    'gilder': ('Kestrix.ini', '[Gilder]\nBrush Size=99\nPressure Size=3\nTexture=2\nScale=150\n'),
 }
 KINDS = ('GRAYSCALE', 'RGB_ALPHA', 'CMYK_ALPHA')
+# The texture effects paint RGB and CMYK only: each with and without transparency.
+KINDS_OF = {'texturer': ('RGB', 'RGB_ALPHA', 'CMYK', 'CMYK_ALPHA'),
+            'gilder': ('RGB', 'RGB_ALPHA', 'CMYK', 'CMYK_ALPHA')}
 
 
 def border_strokes(origin):
@@ -42,7 +48,7 @@ class GuardPages(unittest.TestCase):
 
     def test_largest_brush_at_every_border_and_corner(self):
         for module, (ini, text) in STRONGEST.items():
-            for kind in KINDS:
+            for kind in KINDS_OF.get(module, KINDS):
                 for guard in ('back', 'front'):
                     with self.subTest(module=module, kind=kind, guard=guard):
                         self.env.clear_ini('Kestrix.ini')
