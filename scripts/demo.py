@@ -34,10 +34,8 @@ def preview_frame(env, module, sample):
     return (cw - SAMPLE_W) // 2 if cw > SAMPLE_W else 0, (ch - SAMPLE_H) // 2 if ch > SAMPLE_H else 0
 
 
-def pen_session(left, top):
-    """Tablet commands: strokes in image coordinates, offset to the preview."""
-    lines = ["tablet origin control 1012", "tablet cursor 0"]
-
+def stroker(lines, left, top):
+    """stroke(points, pressure): tablet commands for one stroke in image coordinates."""
     def stroke(points, pressure=800):
         x0, y0 = points[0]
         lines.append("tablet packet x=%d y=%d p=0 b=0" % (left + x0, top + y0))
@@ -45,6 +43,13 @@ def pen_session(left, top):
             lines.append("tablet packet x=%d y=%d p=%d b=1" % (left + x, top + y, pressure))
         x1, y1 = points[-1]
         lines.append("tablet packet x=%d y=%d p=0 b=0" % (left + x1, top + y1))
+    return stroke
+
+
+def pen_session(left, top):
+    """Tablet commands: strokes in image coordinates, offset to the preview."""
+    lines = ["tablet origin control 1012", "tablet cursor 0"]
+    stroke = stroker(lines, left, top)
 
     # Back and forth over the sky, where the dust shows most.
     for row in range(12, 190, 14):
@@ -60,6 +65,47 @@ def pen_session(left, top):
     stroke([(x, 60) for x in range(300, 420, 6)], pressure=1000)
     lines.append("tablet cursor 0")
     return lines
+
+
+def texture_session(left, top):
+    """texturer: a fixed 40-pixel brush at full opacity; Swoosh swept across the sky, Big
+    Bricks laid over the hills at a smaller scale with the hue turned, Wood on the lake;
+    then the eraser end paints a strip of the original back."""
+    lines = ["tablet origin control 1012", "tablet cursor 0", "click 1003", "settext 12 40",
+             "click 1019", "settext 13 100"]
+    stroke = stroker(lines, left, top)
+    for row in range(20, 120, 18):
+        stroke([(x, row + (x // 30) % 4) for x in range(10, SAMPLE_W - 10, 8)])
+    lines += ["select 1000 0", "focus 3", "type 3 70", "focus 5", "type 5 120"]
+    for row in range(150, 215, 16):
+        stroke([(x, row) for x in range(10, SAMPLE_W - 10, 8)])
+    lines += ["select 1000 5", "focus 5", "type 5 180"]
+    for row in range(240, SAMPLE_H - 10, 16):
+        stroke([(x, row) for x in range(10, SAMPLE_W - 10, 8)])
+    lines.append("tablet cursor 1")
+    stroke([(x, 60) for x in range(300, 420, 6)], pressure=1000)
+    lines.append("tablet cursor 0")
+    return lines
+
+
+def gild_session(left, top):
+    """gilder: gold leaf with a fixed 36-pixel brush over the hills and the sun, silver on
+    the lake; the eraser end takes a strip of the gold off again."""
+    lines = ["tablet origin control 1012", "tablet cursor 0", "click 1016", "settext 12 36"]
+    stroke = stroker(lines, left, top)
+    for row in range(60, 215, 14):
+        stroke([(x, row + (x // 25) % 5) for x in range(10, SAMPLE_W - 10, 7)])
+    lines += ["click 1002", "select 1000 1"]
+    for row in range(230, SAMPLE_H - 10, 14):
+        stroke([(x, row) for x in range(10, SAMPLE_W - 10, 7)])
+    lines.append("tablet cursor 1")
+    stroke([(x, 150) for x in range(280, 440, 6)], pressure=1000)
+    lines.append("tablet cursor 0")
+    return lines
+
+
+SESSIONS = {"spotclean": pen_session, "dustclean": pen_session,
+            "texturer": texture_session, "gilder": gild_session}
 
 
 def main():
@@ -87,14 +133,14 @@ def main():
 
     env = harness.env()
     try:
-        for module in ("spotclean", "dustclean"):
+        for module, session in SESSIONS.items():
             env.clear_ini("Kestrix.ini")
             env.clear_ini("vorla.ini")
             left, top = preview_frame(env, module, sample)
             run = DialogRun(env, module, image=sample)
             shot = os.path.join(out, f"{module}-dialog.png")
             s = Script("wait-dialog", "restore", "move %d %d %d %d" % WINDOW,
-                       *pen_session(left, top), f"screenshot {env.win_path(shot)}", "click 1")
+                       *session(left, top), f"screenshot {env.win_path(shot)}", "click 1")
             report = run.run(s, timeout_ms=240000)
             if report.get("script.result") != "ok":
                 raise SystemExit(f"demo: the pen session in {module} failed: {report.get('script.error')}")
