@@ -76,6 +76,31 @@ class Texturer(unittest.TestCase):
         self.assertNotEqual(many, colours_of(bricks))
         self.assertEqual(self.env.read_ini('Kestrix.ini')['Texturer']['Texture'], '1')
 
+    def test_swatch_follows_the_end_of_tracking_not_the_drag(self):
+        probe = DialogRun(self.env, MODULE, image=self.sample)
+        s = Script('wait-dialog', 'restore')
+        where = s.add('read 1008')
+        s.add('click 2')
+        probe.run(s)
+        left, top, right, bottom = (int(v) for v in probe.value(where, 'rect').split(','))
+        x, y = (right - left) // 2, (bottom - top) // 2  # the hue thumb, at 180 in 0..360
+        run = DialogRun(self.env, MODULE, image=self.sample)
+        shots = [run.path('swatch%d.png' % i) for i in range(3)]
+        s = Script('wait-dialog', 'restore', 'screenshot %s of=1004' % self.env.win_path(shots[0]),
+                   'mouse move %d %d in=1008' % (x, y), 'mouse down %d %d in=1008' % (x, y),
+                   'mouse move %d %d in=1008' % (x + 25, y))
+        dragging = s.add('read 5')
+        s.add('screenshot %s of=1004' % self.env.win_path(shots[1]))
+        s.add('mouse up %d %d in=1008' % (x + 25, y))
+        s.add('screenshot %s of=1004' % self.env.win_path(shots[2]))
+        s.add('click 2')
+        run.run(s)
+        self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
+        self.assertNotEqual(run.value(dragging, 'text'), '180', 'the drag moved the hue')
+        before, during, after = (harness.read_png(p)[3] for p in shots)
+        self.assertEqual(during, before, 'no preparation while dragging')
+        self.assertNotEqual(after, before, 'prepared again when the tracking ended')
+
     def test_texture_names_in_every_language(self):
         res = PeResources.load(harness.module_path(MODULE))
         english = res.strings(0x0409)
