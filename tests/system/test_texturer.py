@@ -169,6 +169,20 @@ class Texturer(unittest.TestCase):
                           ini['Pressure Opacity'], ini['Brush Size'], ini['Pressure Size']),
                          ('5', '120', '30', '80', '70', '0', '44', '2'))
 
+    def test_a_german_interface_lists_german_names_and_writes_german_keys(self):
+        os.makedirs(SCREENSHOTS, exist_ok=True)
+        run = DialogRun(self.env, MODULE, image=self.sample, language='de_DE.UTF-8')
+        s = Script('wait-dialog', 'restore')
+        listed = s.add('read 1000')
+        s.add('screenshot %s' % self.env.win_path(os.path.join(SCREENSHOTS, 'texturer-de.png')))
+        s.add('click 1')
+        run.run(s)
+        self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
+        self.assertEqual([run.value(listed, 'item.%d' % i) for i in range(6)], ['Große Ziegel', 'Ziegel', 'Noppen', 'Rauschen', 'Schwung', 'Holz'])
+        section = self.env.read_ini('Kestrix.ini')['Texturer']
+        self.assertEqual(section['Textur'], '4')
+        self.assertNotIn('Brush Size', section)
+
     def test_cancel_after_strokes_gives_the_picture_back_unchanged(self):
         run, _ = self.session(self.stroke(40) + ['answer yes', 'click 2'])
         self.assertEqual(run.report['result.start'], '1')

@@ -602,10 +602,15 @@ private:
             result("items", n);
             result("selected", send(w, CB_GETCURSEL, 0, 0));
             for (long long i = 0; i < n; ++i) {
-                char item[256] = "";
-                if (send(w, CB_GETLBTEXTLEN, WPARAM(i), 0) < LRESULT(sizeof item))
-                    send(w, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item));
-                result("item." + std::to_string(i), item);
+                // Wide, then UTF-8: the entries read the same whatever the host's code page.
+                wchar_t item[256] = L"";
+                char utf8[768] = "";
+                DWORD_PTR r = 0;
+                if (send(w, CB_GETLBTEXTLEN, WPARAM(i), 0) < LRESULT(sizeof item / sizeof item[0]))
+                    SendMessageTimeoutW(w, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item), SMTO_NORMAL,
+                                        kSendTimeoutMs, &r);
+                WideCharToMultiByte(CP_UTF8, 0, item, -1, utf8, sizeof utf8, nullptr, nullptr);
+                result("item." + std::to_string(i), utf8);
             }
         }
         result("visible", IsWindowVisible(w) ? 1 : 0);
