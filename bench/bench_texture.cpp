@@ -16,6 +16,7 @@
 #include "filters/texturer/texturer_module.h"
 #include "framework/brush/stroke.h"
 #include "framework/host/module.h"
+#include "framework/host/platform.h"
 #include "framework/host/plugin_globals.h"
 
 namespace {
