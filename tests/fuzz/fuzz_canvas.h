@@ -89,8 +89,7 @@ struct FuzzCanvas {
         auto* s = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
         FUZZ_CHECK(s != nullptr);
         *s = sample;
-        const SpanRule rule = module.evenSpans ? SpanRule::truncateBeforeDoubling : SpanRule::truncateAfterDoubling;
-        strokeStep(state, s, *module.hooks, rule, surface);
+        runStrokeStep(state, s, module, surface);  // the module's own stroke rule, if any
     }
 
     // The transparency plane is the source's, and pixels the rule protects (transparent
@@ -105,8 +104,8 @@ struct FuzzCanvas {
             }
     }
 
-    void finish() {
-        resetStroke(state);
+    void finish(const ModuleInfo& module) {
+        resetModuleStroke(state, module);
         gPlugin.record = nullptr;
     }
 };
