@@ -10,8 +10,9 @@ struct SliderBinding {
     int16_t minimum, maximum;
     bool silent = false;    // a bad number is refused without a message: the field shows
                             // the parameter again
-    bool deferLow = false;  // a number below the minimum waits for the field to lose focus
-                            // (so typing "1" on the way to "120" is not refused)
+    bool deferLow = false;  // a number below the minimum that begins one within the range
+                            // waits for the field to lose focus (so typing "1" on the way
+                            // to "120" is not refused; "3" in 50..150 is)
 };
 
 // A group of source radios (Fingerwheel / Pressure / Fixed), bound to an int32 field.

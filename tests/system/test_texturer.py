@@ -101,6 +101,25 @@ class Texturer(unittest.TestCase):
         self.assertEqual(during, before, 'no preparation while dragging')
         self.assertNotEqual(after, before, 'prepared again when the tracking ended')
 
+    def test_scale_field_waits_only_for_the_beginning_of_a_number_in_range(self):
+        run = DialogRun(self.env, MODULE, image=self.sample)
+        s = Script('wait-dialog', 'restore', 'focus 3', 'type 3 12')
+        typing = s.add('read 3')
+        s.add('type 3 120')
+        typed = s.add('trackbar 1005')
+        s.add('answer ok')
+        s.add('type 3 3')  # nothing in 50..150 begins with 3
+        refused = s.add('read 3')
+        s.add('click 2')
+        run.run(s)
+        self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
+        self.assertEqual(run.value(typing, 'text'), '12')
+        self.assertEqual(run.value(typed, 'pos'), '120')
+        self.assertEqual(run.report.get('messagebox.1.text'), 'Please enter an integer between 50 and 150.')
+        self.assertNotIn('messagebox.2.text', run.report)
+        self.assertEqual(run.value(refused, 'text'), '50')
+        self.assertEqual(self.env.read_ini('Kestrix.ini')['Texturer']['Scale'], '50')
+
     def test_texture_names_in_every_language(self):
         res = PeResources.load(harness.module_path(MODULE))
         english = res.strings(0x0409)
