@@ -10,9 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "filters/gilder/gilder_core.h"
+#include "filters/gilder/gilder_module.h"
+#include "filters/texture_common/texture_source.h"
 #include "filters/texture_common/texture_walk.h"
-#include "filters/texturer/texturer_core.h"
+#include "filters/texturer/texturer_module.h"
+#include "framework/brush/stroke.h"
+#include "framework/host/module.h"
+#include "framework/host/platform.h"
+#include "framework/host/plugin_globals.h"
 
 namespace {
 
@@ -141,6 +146,67 @@ void BM_PrepareBigBricks(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PrepareBigBricks)->Unit(benchmark::kMicrosecond);
+
+// One sample's whole work in the module's stroke step, at the strongest setting: size 99,
+// opacity 100 (texturer, Big Bricks at 150 %), Canvas 3B at 150 % (gilder); each sample
+// 100 pixels from the last, back and forth, on a 512 x 512 picture.
+void noBox(void*, const Box&) {}
+void noCall(void*) {}
+void noCursor(void*, bool) {}
+
+void BM_ModuleSample(benchmark::State& state) {
+    const ModuleInfo& module = state.range(0) == 0 ? kTexturerModule : kGilderModule;
+    const int planes = int(state.range(1));
+    useTextureFiles(KX_SOURCE_DIR);
+    std::vector<uint8_t> in(size_t(kSide) * kSide * planes), out;
+    std::mt19937 rng(7);
+    for (auto& v : in) v = uint8_t(rng());
+    out = in;
+    FilterRecord record{};
+    record.planes = int16_t(planes);
+    record.imageMode = planes == 4 ? plugInModeCMYKColor : plugInModeRGBColor;
+    record.filterRect = {0, 0, kSide, kSide};
+    record.inRect = record.outRect = record.filterRect;
+    record.inHiPlane = record.outHiPlane = int16_t(planes - 1);
+    record.inRowBytes = record.outRowBytes = kSide * planes;
+    record.inData = in.data();
+    record.outData = out.data();
+    gPlugin.record = &record;
+    module.hooks->setDefaults();
+    gTexturerParams.brushSize = gGilderParams.brushSize = 99;
+    gTexturerParams.sizeSource = gTexturerParams.opacitySource = 2;
+    gTexturerParams.opacity = 100;
+    gTexturerParams.textureIndex = 0;
+    gTexturerParams.scale = gGilderParams.scale = 150;
+    gGilderParams.sizeSource = kGilderSizeFixed;
+    gGilderParams.textureIndex = 2;
+    StrokeState stroke{nullptr, 0, 0, true};
+    resetModuleStroke(stroke, module);
+    StrokeSurface surface{};
+    surface.geometry.zoom = 1.0f;
+    surface.geometry.outRect = Box{0, 0, kSide, kSide};
+    surface.invalidate = noBox;
+    surface.updateNow = noCall;
+    surface.setCursor = noCursor;
+    surface.enableRevert = noCall;
+    auto sample = [&](int x, int y) {
+        auto* s = static_cast<TabletSample*>(allocFixed(sizeof(TabletSample)));
+        *s = TabletSample{int16_t(x), int16_t(y), 99, 25, 700, 0};
+        runStrokeStep(stroke, s, module, surface);
+    };
+    sample(206, 240);  // the stroke starts (and the texture is prepared) outside the timing
+    sample(256, 250);
+    int i = 0;
+    for (auto _ : state) {
+        ++i;
+        sample(i % 2 ? 306 : 206, i % 2 ? 260 : 240);
+        benchmark::ClobberMemory();
+    }
+    resetModuleStroke(stroke, module);
+    module.hooks->freeBuffers();
+    gPlugin.record = nullptr;
+}
+BENCHMARK(BM_ModuleSample)->ArgsProduct({{0, 1}, {3, 4}})->ArgNames({"gilder", "planes"});
 
 }  // namespace
 BENCHMARK_MAIN();

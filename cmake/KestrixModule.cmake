@@ -45,6 +45,7 @@ function(add_kestrix_module name)
     # windres writes no dependency file: list what the script includes by hand.
     file(GLOB rc_inputs CONFIGURE_DEPENDS
         ${PROJECT_SOURCE_DIR}/resources/${res}/*
+        ${PROJECT_SOURCE_DIR}/resources/${res}/textures/*
         ${PROJECT_SOURCE_DIR}/resources/common/*.h
         ${PROJECT_SOURCE_DIR}/resources/common/*.rc
         ${PROJECT_SOURCE_DIR}/resources/common/art/*)

@@ -6,7 +6,8 @@ paints a little of the original back, and Done hands the result to the host; the
 airbrush sprays a soft tilted band, a splatter stroke and an eraser strip in orange,
 warper pushes the sun, the hills and the lake about, grainwash paints grain, and the
 Relief Carver carves a few grooves and a ridge lit from the top left, then the light is
-moved to the bottom right. Writes the before/after pictures, a screenshot of each dialog
+moved to the bottom right; texturer sweeps textures over sky, hills and lake, and gilder
+lays gold and silver leaf. Writes the before/after pictures, a screenshot of each dialog
 and the run's reports to out/demo.
 
     python3 scripts/demo.py [--out DIR] [--build-dir DIR] [--module NAME ...]"""
@@ -98,6 +99,27 @@ def spray_session(left, top):
     return lines
 
 
+def texture_session(left, top):
+    """texturer: a fixed 40-pixel brush at full opacity; Swoosh swept across the sky, Big
+    Bricks laid over the hills at a smaller scale with the hue turned, Wood on the lake;
+    then the eraser end paints a strip of the original back."""
+    lines = ["tablet origin control 1012", "tablet cursor 0", "click 1003", "settext 12 40",
+             "click 1019", "settext 13 100"]
+    stroke = stroke_lines(lines, left, top)
+    for row in range(20, 120, 18):
+        stroke([(x, row + (x // 30) % 4) for x in range(10, SAMPLE_W - 10, 8)])
+    lines += ["select 1000 0", "focus 3", "type 3 70", "focus 5", "type 5 120"]
+    for row in range(150, 215, 16):
+        stroke([(x, row) for x in range(10, SAMPLE_W - 10, 8)])
+    lines += ["select 1000 5", "focus 5", "type 5 180"]
+    for row in range(240, SAMPLE_H - 10, 16):
+        stroke([(x, row) for x in range(10, SAMPLE_W - 10, 8)])
+    lines.append("tablet cursor 1")
+    stroke([(x, 60) for x in range(300, 420, 6)], pressure=1000)
+    lines.append("tablet cursor 0")
+    return lines
+
+
 # grainwash paints film grain: a fixed 40-pixel brush, the amount following the pen.
 # Its settings keys are crossed: "Pressure Amount" holds the brush size.
 GRAIN_SETTINGS = "[Grain Wash]\nPressure Size=2\nPressure Amount=40\nBrush Size=1\nAmount=60\n"
@@ -115,6 +137,22 @@ def grain_session(left, top):
         stroke([(x, row) for x in range(SAMPLE_W - 10, 10, -8)], pressure=900)
     lines.append("tablet cursor 1")
     stroke([(x, 80) for x in range(260, 440, 8)], pressure=1000)
+    lines.append("tablet cursor 0")
+    return lines
+
+
+def gild_session(left, top):
+    """gilder: gold leaf with a fixed 36-pixel brush over the hills and the sun, silver on
+    the lake; the eraser end takes a strip of the gold off again."""
+    lines = ["tablet origin control 1012", "tablet cursor 0", "click 1016", "settext 12 36"]
+    stroke = stroke_lines(lines, left, top)
+    for row in range(60, 215, 14):
+        stroke([(x, row + (x // 25) % 5) for x in range(10, SAMPLE_W - 10, 7)])
+    lines += ["click 1002", "select 1000 1"]
+    for row in range(230, SAMPLE_H - 10, 14):
+        stroke([(x, row) for x in range(10, SAMPLE_W - 10, 7)])
+    lines.append("tablet cursor 1")
+    stroke([(x, 150) for x in range(280, 440, 6)], pressure=1000)
     lines.append("tablet cursor 0")
     return lines
 
@@ -183,6 +221,8 @@ SESSIONS = {
     "grainwash": (grain_session, [], GRAIN_SETTINGS),
     # Its session needs the light picker's size and a screenshot of its own: see main().
     "chisel": (None, [], None),
+    "texturer": (texture_session, [], None),
+    "gilder": (gild_session, [], None),
 }
 
 

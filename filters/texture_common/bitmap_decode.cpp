@@ -44,10 +44,7 @@ BitmapError decodeRle8(const uint8_t* p, size_t n, int width, int height, uint8_
     }
 }
 
-}  // namespace
-
-BitmapError decodeDib(const uint8_t* data, size_t size, DecodedBitmap& out) {
-    out = DecodedBitmap{};
+BitmapError decodeInto(const uint8_t* data, size_t size, DecodedBitmap& out) {
     if (!data || size < 40) return BitmapError::truncated;
     const uint32_t headerSize = le32(data);
     if (headerSize < 40 || headerSize > size) return headerSize < 40 ? BitmapError::badHeader : BitmapError::truncated;
@@ -101,6 +98,16 @@ BitmapError decodeDib(const uint8_t* data, size_t size, DecodedBitmap& out) {
         std::memcpy(out.pixels.data() + size_t(r) * line, stored.data() + size_t(from) * line, line);
     }
     return BitmapError::none;
+}
+
+}  // namespace
+
+BitmapError decodeDib(const uint8_t* data, size_t size, DecodedBitmap& out) {
+    out = DecodedBitmap{};
+    const BitmapError e = decodeInto(data, size, out);
+    // A refused bitmap leaves nothing behind: no size or palette of a picture not there.
+    if (e != BitmapError::none) out = DecodedBitmap{};
+    return e;
 }
 
 BitmapError decodeBmpFile(const uint8_t* data, size_t size, DecodedBitmap& out) {

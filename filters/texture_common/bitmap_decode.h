@@ -24,7 +24,8 @@ enum class BitmapError {
 
 constexpr int kMaxBitmapSide = 4096;
 
-// From the info header on: the layout of a bitmap resource.
+// From the info header on: the layout of a bitmap resource. On any error `out` is left
+// empty (width 0, no pixels, no palette).
 BitmapError decodeDib(const uint8_t* data, size_t size, DecodedBitmap& out);
 // A .bmp file: the 14-byte file header, then the DIB at the offset it names.
 BitmapError decodeBmpFile(const uint8_t* data, size_t size, DecodedBitmap& out);

@@ -2,6 +2,7 @@
 // start or the last Apply), the result being painted, the selection, and shared pieces of
 // their dabs (the clipped square, the 16-point coverage, the eraser).
 #pragma once
+#include <algorithm>
 #include <cstdint>
 
 struct PaintView {
@@ -43,6 +44,11 @@ DabSquare dabSquare(const PaintView& v, int x, int y, int r);
 // four a are computed once per column and row of the dab (coverageSquares).
 void coverageSquares(int d, float squares[4]);
 inline int coverage16(const float* column, const float* row, float r2) {
+    // The points of a pixel span [d, d + 1] on each axis, d whole, so their nearest and
+    // farthest squares are those of the ends (0 lies inside only at an end). Rounding is
+    // monotone: when the farthest sum is inside, every sum is, and likewise outside.
+    if (std::max(column[0], column[3]) + std::max(row[0], row[3]) < r2) return 16;
+    if (std::min(column[0], column[3]) + std::min(row[0], row[3]) >= r2) return 0;
     int n = 0;
     for (int b = 0; b < 4; ++b)
         for (int a = 0; a < 4; ++a) n += column[a] + row[b] < r2;

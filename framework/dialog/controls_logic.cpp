@@ -42,6 +42,23 @@ NumberCheck checkNumber(const char* text, int minimum, int maximum) {
     return {true, int(v)};
 }
 
+bool beginsNumberIn(const char* text, int minimum, int maximum) {
+    if (minimum > maximum) return false;
+    long long prefix = 0;
+    int digits = 0;
+    for (const char* p = text; *p; ++p) {
+        if (*p < '0' || *p > '9' || ++digits > 10) return false;
+        prefix = prefix * 10 + (*p - '0');
+    }
+    if (digits == 0) return true;  // the field emptied to type a new number
+    if (text[0] == '0') return digits == 1 && minimum <= 0 && 0 <= maximum;  // no digit follows a 0
+    // The numbers that go on from the prefix with k more digits fill
+    // [prefix * 10^k, (prefix + 1) * 10^k - 1]; one of them within the range will do.
+    for (long long scale = 1; prefix * scale <= maximum; scale *= 10)
+        if ((prefix + 1) * scale - 1 >= minimum) return true;
+    return false;
+}
+
 namespace {
 
 long long clampTo(long long v, long long lo, long long hi) { return v < lo ? lo : v > hi ? hi : v; }

@@ -12,6 +12,9 @@ struct NumberCheck {
 // The text of an edit field, read as a signed integer and checked against the range.
 // Empty or non-numeric text takes the minimum.
 NumberCheck checkNumber(const char* text, int minimum, int maximum);
+// Whether the text (digits only, or nothing) is the beginning of a number within the
+// range: "1" and "12" on the way to "120" in 50..150, but not "3" or "2000".
+bool beginsNumberIn(const char* text, int minimum, int maximum);
 
 struct ScreenBox {
     int left, top, right, bottom;

@@ -10,12 +10,14 @@ struct SliderBinding {
     int16_t minimum, maximum;
     bool silent = false;    // a bad number is refused without a message: the field shows
                             // the parameter again
-    bool deferLow = false;  // a number below the minimum waits for the field to lose focus
-                            // (so typing "1" on the way to "120" is not refused)
+    bool deferLow = false;  // a number below the minimum that begins one within the range
+                            // waits for the field to lose focus (so typing "1" on the way
+                            // to "120" is not refused; "3" in 50..150 is)
 };
 
 // A group of source radios (Fingerwheel / Pressure / Fixed), bound to an int32 field.
-// The radio of value v is firstRadioId + v - firstValue.
+// The radio of value v is firstRadioId + v - firstValue; the last one is Fixed, which a
+// puck forces. (Ids in between that are no radio of the group are never checked.)
 struct SourceBinding {
     int firstRadioId;
     int firstValue;  // 0 when the group starts with Fingerwheel, 1 when with Pressure

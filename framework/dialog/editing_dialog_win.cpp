@@ -304,7 +304,9 @@ void validateField(const SliderBinding& b, bool focusLost) {
         gSession.validating = false;
         return;
     }
-    if (!check.valid && b.deferLow && !focusLost && check.value == b.minimum) return;
+    // Too small, but on the way to a number within the range: checked when the field
+    // loses the focus. Anything else is refused at once.
+    if (!check.valid && b.deferLow && !focusLost && beginsNumberIn(text, b.minimum, b.maximum)) return;
     if (!check.valid) {
         gSession.validating = true;
         char format[81], message[128];

@@ -285,7 +285,8 @@ void paint(const RECT& update) {
 }
 
 void eraseBackground(HDC dc) {
-    HBRUSH brush = patternBrush(KX_BMP_CHECKER);
+    const int checker = moduleIds(currentModule()).checkerBitmapId;
+    HBRUSH brush = patternBrush(checker ? checker : KX_BMP_CHECKER);
     if (!brush) return;
     PreviewGeometry g = previewGeometry();
     // The checkerboard moves with the image: its origin follows the scroll position.

@@ -31,6 +31,9 @@ struct ModuleIds {
     int discardQuestionId;       // Cancel and Revert with changes
     int resetLabelId, cancelLabelId;  // the Cancel button's two labels (Alt held / not)
     int aboutTextId, aboutCaptionId;
+    // The preview's checkerboard bitmap, when the module's own bitmaps need its id; 0:
+    // the shared one.
+    int checkerBitmapId = 0;
 };
 extern const ModuleIds kDefaultModuleIds;
 

@@ -4,7 +4,7 @@
 #include "framework/host/param_field.h"
 
 namespace {
-constexpr int32_t kSourceWheel = 0, kSourcePressure = 1, kSourceFixed = 2;
+constexpr int32_t kSourceWheel = 0, kSourcePressure = 1;
 }
 
 int32_t classifyCursor(uint32_t cursorType) {
@@ -25,7 +25,8 @@ bool adaptSources(const ModuleInfo& module, int32_t cursorClass) {
         const int32_t value = readParam<int32_t>(module, s.offset);
         int32_t wanted = value;
         if (cursorClass != kCursorAirbrush && wanted == kSourceWheel) wanted = kSourcePressure;
-        if (cursorClass == kCursorPuck) wanted = kSourceFixed;
+        // Fixed is the group's last radio (2 in most groups, 3 where it is coded so).
+        if (cursorClass == kCursorPuck) wanted = s.firstValue + s.count - 1;
         if (wanted != value) {
             writeParam(module, s.offset, wanted);
             changed = true;

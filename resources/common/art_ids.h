@@ -14,6 +14,9 @@
 #define KX_BMP_LOGO_AIRBRUSH 131
 #define KX_BMP_LOGO_WARPER 131
 #define KX_BMP_LOGO_GRAINWASH 125
+#define KX_BMP_LOGO_TEXTURER 130   /* clear of texturer's texture bitmaps (119, 141..145) */
+#define KX_BMP_LOGO_GILDER 131     /* clear of gilder's (119..123, 125) */
+#define KX_BMP_CHECKER_GILDER 132  /* gilder: the checkerboard, whose own id is a texture there */
 
 /* Tool button icons (BM_SETIMAGE, IMAGE_ICON). */
 #define KX_ICON_HAND 115

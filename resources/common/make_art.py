@@ -13,7 +13,8 @@ Files (resource ids in art_ids.h):
     brush.cur zoom_in.cur zoom_out.cur hand.cur   32x32 monochrome
     eyedropper.cur           32x32 monochrome (airbrush's colour pick)
     logo_spotclean.bmp logo_dustclean.bmp logo_airbrush.bmp logo_warper.bmp
-    logo_grainwash.bmp logo_chisel.bmp  100x54 24 bpp word-marks
+    logo_grainwash.bmp logo_chisel.bmp logo_texturer.bmp logo_gilder.bmp
+                                           100x54 24 bpp word-marks
     light_marker.bmp light_selected.bmp    11x11 24 bpp, chisel's light picker cells
 """
 import os
@@ -308,6 +309,8 @@ FONT = {
     'R': ["XXXX.", "X...X", "X...X", "XXXX.", "X.X..", "X..X.", "X...X"],
     'f': ["..XX.", ".X...", "XXXX.", ".X...", ".X...", ".X...", ".X..."],
     'v': [".....", ".....", "X...X", "X...X", "X...X", ".X.X.", "..X.."],
+    'T': ["XXXXX", "..X..", "..X..", "..X..", "..X..", "..X..", "..X.."],
+    'd': ["....X", "....X", ".XXXX", "X...X", "X...X", "X...X", ".XXXX"],
     'a': [".....", ".....", ".XXX.", "....X", ".XXXX", "X...X", ".XXXX"],
     'c': [".....", ".....", ".XXX.", "X....", "X....", "X....", ".XXX."],
     'e': [".....", ".....", ".XXX.", "X...X", "XXXXX", "X....", ".XXX."],
@@ -417,6 +420,8 @@ def artwork():
     files['logo_chisel.bmp'] = logo('Relief Carver', 0x8A5A2B)
     files['light_marker.bmp'] = light_marker(False)
     files['light_selected.bmp'] = light_marker(True)
+    files['logo_texturer.bmp'] = logo('Texturer', 0x8A4FB0)
+    files['logo_gilder.bmp'] = logo('Gilder', 0xB8901C)
     return files
 
 

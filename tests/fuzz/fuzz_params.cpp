@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput f{data, size};
     const ModuleInfo& module = *kFuzzModules[f.below(kFuzzModuleCount)];
     resetFake(module);
+    useFuzzTextures();
     const bool tagged = f.u8() & 1;
     const size_t bytes = f.below(int(module.paramsSize) + 9);
     // The host's own handle: a block of exactly `bytes`, so a read or write past its
@@ -44,7 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         p.orAltitude = (f.u8() & 1) ? -450 : 450;
         c.clientX = f.below(canvas.width);
         c.clientY = f.below(canvas.height);
-        TabletSample s = buildSample(p, c, module);
+        alignas(8) uint8_t record[kMaxSampleBytes] = {};
+        buildRecord(p, c, module, reinterpret_cast<TabletSample*>(record));  // the module's own rule
+        TabletSample s;
+        std::memcpy(&s, record, sizeof s);
         if (f.u8() % 5 == 0) s.pressure = kEndOfStroke;
         canvas.step(module, s);
     }

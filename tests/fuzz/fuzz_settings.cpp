@@ -34,6 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ModuleInfo& module = *kFuzzModules[in.below(kFuzzModuleCount)];
     const bool lastWins = in.u8() & 1;
     resetFake(module);
+    nameEveryKey(module);
     module.hooks->setDefaults();
     parseIni(in.rest(), gFake.ini[module.settings->file], lastWins);
     loadSettings(module);

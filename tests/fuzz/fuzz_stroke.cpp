@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput f{data, size};
     const ModuleInfo& module = *kFuzzModules[f.below(kFuzzModuleCount)];
     resetFake(module);
+    useFuzzTextures();
     auto* params = static_cast<uint8_t*>(module.params);
     for (uint32_t i = 0; i < module.paramsSize; ++i) params[i] = f.u8();
     clampParams(module);

@@ -1,5 +1,5 @@
 // Our tools' readers with any bytes: the sample log, PAM and netpbm images, driver
-// scripts and the PiPL walk. Which reader is chosen by KX_FUZZ_READER at build time.
+// scripts, the PiPL walk and the texture effects' bitmap decoder. Which reader is chosen by KX_FUZZ_READER at build time.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -35,6 +35,8 @@ const SampleRule kExtended = {sizeof(Extended), nullptr, kExtraFields, 4, false,
 #include "tools/host/script.h"
 #elif KX_FUZZ_READER == 4
 #include "tools/host/pipl_check.h"
+#elif KX_FUZZ_READER == 5
+#include "filters/texture_common/bitmap_decode.h"
 #endif
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -93,6 +95,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string why;
     int bits = peModuleBits(data, size, why);
     FUZZ_CHECK(bits == 0 || bits == 32 || bits == 64);
+#elif KX_FUZZ_READER == 5
+    // The bytes as a resource (from the info header on) and as a file; a copy of exactly
+    // `size` bytes, so that any read past the end is the sanitizer's to see.
+    const std::vector<uint8_t> copy(data, data + size);
+    for (int asFile = 0; asFile < 2; ++asFile) {
+        DecodedBitmap b;
+        const BitmapError e = asFile ? decodeBmpFile(copy.data(), copy.size(), b) : decodeDib(copy.data(), copy.size(), b);
+        if (e == BitmapError::none) {
+            FUZZ_CHECK(b.width >= 1 && b.width <= kMaxBitmapSide && b.height >= 1 && b.height <= kMaxBitmapSide);
+            FUZZ_CHECK(b.pixels.size() == size_t(b.width) * size_t(b.height) * size_t(b.bitsPerPixel / 8));
+            FUZZ_CHECK(b.bitsPerPixel == 24 || b.palette.size() == 256 * 4);
+        } else {
+            FUZZ_CHECK(b.pixels.empty() && b.width == 0);
+        }
+    }
 #endif
     return 0;
 }

@@ -98,6 +98,19 @@ TEST(NumberField, ValuesThatWrapIn16BitsAreStillOutOfRange) {
 
 const ScreenBox kScreen{0, 0, 1280, 1024};
 
+TEST(NumberField, OnlyTheBeginningOfANumberInRangeWaitsForTheFocusToLeave) {
+    // Scale, 50..150: every step of typing a valid number may wait ...
+    for (const char* typing : {"", "1", "12", "120", "5", "50", "9", "99", "15", "150"})
+        EXPECT_TRUE(beginsNumberIn(typing, 50, 150)) << typing;
+    // ... while what no more digits can bring into the range is refused at once.
+    for (const char* refused : {"3", "4", "30", "151", "2", "200", "1500", "0", "05", "-", "-1", "1a", " 1", "12345678901"})
+        EXPECT_FALSE(beginsNumberIn(refused, 50, 150)) << refused;
+    EXPECT_TRUE(beginsNumberIn("0", 0, 9));
+    EXPECT_TRUE(beginsNumberIn("3", 1000, 3000));
+    EXPECT_FALSE(beginsNumberIn("4", 1000, 3000));
+    EXPECT_FALSE(beginsNumberIn("", 5, 4));
+}
+
 TEST(Placement, WindowValueNeedsFourNumbers) {
     ScreenBox b{};
     EXPECT_TRUE(parseWindowBox("10,20,650,500", kScreen, b));

@@ -137,7 +137,8 @@ TEST(BitmapDecoder, EveryTruncationIsRefusedWithoutReadingPastTheEnd) {
         DecodedBitmap b;
         const std::vector<uint8_t> part(whole.begin(), whole.begin() + long(n));
         EXPECT_EQ(decodeGuarded(part, b), BitmapError::truncated) << n;
-        EXPECT_TRUE(b.pixels.empty());
+        // Nothing of the refused picture is left: no size, no palette.
+        EXPECT_TRUE(b.pixels.empty() && b.palette.empty() && b.width == 0 && b.height == 0) << n;
     }
     // A literal whose pad byte is missing at the very end.
     DecodedBitmap b;

@@ -21,6 +21,9 @@ STRONGEST = {
                                  'Brush Size=2\nBuildup=1\nMonochromatic=0\nUniform=0\n'),
     'chisel': ('Kestrix.ini', '[Relief Carver]\nPressure Groove=0\nGroove Size=99\nTip Size=99\nTip Depth=99\n'
                               'Tip Sharpness=-100\nIntensity=10\nLight Source=7\n'),
+    'texturer': ('Kestrix.ini', '[Texturer]\nBrush Size=99\nPressure Size=2\nOpacity=100\nPressure Opacity=2\n'
+                                'Texture=0\nScale=150\n'),
+    'gilder': ('Kestrix.ini', '[Gilder]\nBrush Size=99\nPressure Size=3\nTexture=2\nScale=150\n'),
 }
 # Settings tried one after the other on top of the strongest ones (each a run of its own).
 VARIANTS = {'airbrush': ('Splatter Brush=0\n', 'Splatter Brush=1\n')}
@@ -30,7 +33,10 @@ KINDS = ('GRAYSCALE', 'RGB_ALPHA', 'CMYK_ALPHA')
 # Image modes a module's PiPL leaves out are never handed to it.
 COLOUR_ONLY = ('RGB', 'RGB_ALPHA', 'CMYK_ALPHA')
 MODULE_KINDS = {'airbrush': COLOUR_ONLY, 'warper': COLOUR_ONLY, 'chisel': COLOUR_ONLY,
-                'grainwash': ('RGB_ALPHA', 'CMYK_ALPHA')}
+                'grainwash': ('RGB_ALPHA', 'CMYK_ALPHA'),
+                # The texture effects: RGB and CMYK, each with and without transparency.
+                'texturer': ('RGB', 'RGB_ALPHA', 'CMYK', 'CMYK_ALPHA'),
+                'gilder': ('RGB', 'RGB_ALPHA', 'CMYK', 'CMYK_ALPHA')}
 
 
 def border_strokes(origin):

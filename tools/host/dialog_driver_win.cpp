@@ -399,6 +399,14 @@ private:
             PostMessageA(b, BM_CLICK, 0, 0);
             return;
         }
+        if (v == "select") {
+            // A drop-down list's entry chosen as the user would: selected, then the
+            // selection-change notice to the dialog (posted, like a click).
+            HWND list = control(toLong(a[0]));
+            if (send(list, CB_SETCURSEL, WPARAM(toLong(a[1])), 0) == CB_ERR) fail("no entry " + a[1] + " in list " + a[0]);
+            PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(toLong(a[0]), CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+            return;
+        }
         if (v == "settext") {
             HWND e = control(toLong(a[0]));
             const std::string t = a.size() > 1 ? a[1] : std::string();
@@ -590,6 +598,22 @@ private:
         result("class", className(w));
         result("enabled", IsWindowEnabled(w) ? 1 : 0);
         if (_stricmp(className(w).c_str(), "Button") == 0) result("checked", send(w, BM_GETCHECK, 0, 0));
+        if (_stricmp(className(w).c_str(), "ComboBox") == 0) {
+            const long long n = send(w, CB_GETCOUNT, 0, 0);
+            result("items", n);
+            result("selected", send(w, CB_GETCURSEL, 0, 0));
+            for (long long i = 0; i < n; ++i) {
+                // Wide, then UTF-8: the entries read the same whatever the host's code page.
+                wchar_t item[256] = L"";
+                char utf8[768] = "";
+                DWORD_PTR r = 0;
+                if (send(w, CB_GETLBTEXTLEN, WPARAM(i), 0) < LRESULT(sizeof item / sizeof item[0]))
+                    SendMessageTimeoutW(w, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item), SMTO_NORMAL,
+                                        kSendTimeoutMs, &r);
+                WideCharToMultiByte(CP_UTF8, 0, item, -1, utf8, sizeof utf8, nullptr, nullptr);
+                result("item." + std::to_string(i), utf8);
+            }
+        }
         result("visible", IsWindowVisible(w) ? 1 : 0);
         RECT r;
         GetWindowRect(w, &r);

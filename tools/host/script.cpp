@@ -38,6 +38,7 @@ const VerbInfo kVerbs[] = {
     {"sleep", 1, 1, -1, ""},
     {"idle", 0, 0, -1, ""},
     {"focus", 0, 1, -1, ""},
+    {"select", 2, 2, -1, ""},
 };
 
 const VerbInfo* findVerb(const std::string& v) {
@@ -79,6 +80,7 @@ bool checkNumbers(const ScriptCommand& c, std::string& why) {
         v == "settext" || v == "type")
         idx = {0};
     else if (v == "mouse") idx = {1, 2};
+    else if (v == "select") idx = {0, 1};
     else if (v == "drag" || v == "move") idx = {0, 1, 2, 3};
     else if (v == "sleep") idx = {0};
     for (size_t i : idx)

@@ -3,7 +3,8 @@
 // Apply, Revert, undo snapshots and Z where the log has them, through the same work-
 // session code as the dialog.
 //
-//   kx_replay --effect record|spotclean|dustclean|airbrush|warper|grainwash|chisel|... --samples LOG --image IN.pam
+//   kx_replay --effect record|spotclean|dustclean|airbrush|warper|grainwash|chisel|texturer|gilder
+//             --samples LOG --image IN.pam
 //             [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]
 //
 // --done ends the session as Done does (the same end-of-session code, the effect's
@@ -14,10 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "filters/grainwash/grain_module.h"
 #include "filters/chisel/chisel_module.h"
+#include "filters/gilder/gilder_module.h"
+#include "filters/grainwash/grain_module.h"
 #include "filters/spotclean/dust_params.h"
 #include "filters/spotclean/spot_params.h"
+#include "filters/texture_common/texture_source.h"
+#include "filters/texturer/texturer_module.h"
 #include "filters/warper/warp_module.h"
 #include "framework/brush/sample_log.h"
 #include "framework/brush/stroke.h"
@@ -45,7 +49,7 @@ void noCursor(void*, bool) {}
 void noRevert(void*) {}
 
 int usage(const char* why) {
-    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean|airbrush|warper|grainwash|chisel|... "
+    std::fprintf(stderr, "kx_replay: %s\nusage: kx_replay --effect record|spotclean|dustclean|airbrush|warper|grainwash|chisel|texturer|gilder "
                          "--samples LOG --image IN.pam [--mask MASK.pam] [--out OUT.pam] [--dab-log FILE] [--done]\n", why);
     return 1;
 }
@@ -85,7 +89,11 @@ int main(int argc, char** argv) {
         {"warper", &kWarperModule},
         {"grainwash", &kGrainwashModule},
         {"chisel", &kChiselModule},
+        {"texturer", &kTexturerModule},
+        {"gilder", &kGilderModule},
     };
+    // The texture effects prepare their textures from the same bitmaps the plug-ins carry.
+    useTextureFiles(KX_SOURCE_DIR);
     for (const auto& e : effects)
         if (effect == e.name) gModule = e.module;
     if (!gModule) return usage("no such effect");

@@ -276,6 +276,8 @@ TEST(Script, RefusesBadLinesWithTheirNumber) {
         {"wait-dialog timeout=soon\n", "line 1: timeout= wants a number"},
         {"screenshot a.png of=window\n", "line 1: of= wants dialog, preview or a control id"},
         {"tablet\n", "line 1: tablet wants 1 argument(s), got 0"},
+        {"select 1000\n", "line 1: select wants 2 argument(s), got 1"},
+        {"select 1000 two\n", "line 1: 'two' is not a number"},
     };
     for (const auto& tc : cases) {
         std::vector<ScriptCommand> c;
