@@ -171,8 +171,14 @@ class ReliefCarver(unittest.TestCase):
         held = pen_stroke(wobbly[1:3], self.origin)[1:-1]
         lines = start + [l for packet in held for l in ('key down shift', packet)]
         lines += ['key up shift'] + pen_stroke(wobbly[3:], self.origin)[1:] + ['click 1']
-        run, samples = self.session(lines)
-        self.assertIn(' 1\n', open(samples).read(), 'the Shift state is logged')
+        # Whether the sent Shift survives until the packet is read is up to Wine and the X
+        # server, not to the module: a session where it got lost is tried again.
+        for _ in range(4):
+            run, samples = self.session(lines)
+            if any(l.endswith(' 1') for l in open(samples).read().splitlines() if not l.startswith('#')):
+                break
+        else:
+            self.fail('the sent Shift never reached a logged sample in four sessions')
         out, src = run.out_image()[4], self.source()
         self.assertEqual(differing(out, replay(run, samples, 'chisel', done=True)[1]), 0)
         # Width 25 about row 40 (and the shading's 2-pixel margin): nothing below row 55,
