@@ -2,12 +2,11 @@
 eraser) equal to their native replay, the texture and metal choices, the puck's fixed
 size, the settings file and Cancel."""
 import os
-import subprocess
-import sys
 import unittest
 
 import harness
-from dialog_session import REPLAY, DialogRun, Script, pen_stroke, preview_frame, replay, run_with_logs
+from module_case import ModuleCase, differing
+from dialog_session import DialogRun, Script, pen_stroke, replay
 from peres import RT_BITMAP, PeResources, parse_dib
 
 W, H = 160, 110
@@ -18,39 +17,14 @@ LANGS = (0x0409, 0x0407, 0x040C, 0x0410, 0x0411, 0x0416, 0x0C0A)
 SCREENSHOTS = os.path.join(harness.ROOT, 'build', 'screenshots')
 
 
-def differing(a, b):
-    return sum(1 for x, y in zip(a, b) if x != y) + abs(len(a) - len(b))
-
-
 def colours_of(png):
     w, _, n, rows = harness.read_png(png)
     return {tuple(r[n * x:n * x + 3]) for r in rows for x in range(w)}
 
 
-class Gilder(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        if not os.path.exists(REPLAY):
-            raise unittest.SkipTest('the native replay tool is not built (%s)' % REPLAY)
-        cls.env = harness.env()
-        cls.sample = cls.env.temp_path('sample.pam')
-        subprocess.run([sys.executable, os.path.join(harness.ROOT, 'scripts', 'make_sample.py'),
-                        cls.sample, '--width', str(W), '--height', str(H)], check=True)
-        cls.origin = preview_frame(cls.env, MODULE, W, H)
-
-    def setUp(self):
-        self.env.clear_ini('Kestrix.ini')
-        self.env.clear_ini('vorla.ini')
-
-    def source(self, image=None):
-        return harness.read_pam(image or self.sample)[4]
-
-    def session(self, lines, image=None, tablet=''):
-        run = DialogRun(self.env, MODULE, image=image or self.sample, tablet=tablet)
-        s = Script('wait-dialog', 'restore', 'tablet origin control 1012', 'tablet cursor 0', *lines)
-        samples, _ = run_with_logs(run, s)
-        self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
-        return run, samples
+class Gilder(ModuleCase):
+    MODULE = MODULE
+    W, H = W, H
 
     def stroke(self, y, x0=10, x1=W - 10, pressure=900):
         return pen_stroke([(x, y + (x // 7) % 5) for x in range(x0, x1, 3)], self.origin, pressure)

@@ -1,20 +1,15 @@
 """warper through its real dialog: the dialog itself, strokes and the eraser equal to their
 native replay, a tablet that grants no queue, settings kept between runs, Reset, Cancel."""
 import os
-import subprocess
-import sys
 import unittest
 
 import harness
-from dialog_session import DialogRun, REPLAY, Script, pen_stroke, preview_frame, replay, run_with_logs
+from module_case import ModuleCase, differing
+from dialog_session import DialogRun, Script, pen_stroke, preview_frame, replay, run_with_logs
 
 W, H = 160, 110
 MODULE = 'warper'
 SCREENSHOTS = os.path.join(harness.ROOT, 'build', 'screenshots')
-
-
-def differing(a, b):
-    return sum(1 for x, y in zip(a, b) if x != y) + abs(len(a) - len(b))
 
 
 def ini_keys_in_order(env):
@@ -31,30 +26,9 @@ def ini_keys_in_order(env):
     return keys
 
 
-class Warper(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        if not os.path.exists(REPLAY):
-            raise unittest.SkipTest('the native replay tool is not built (%s)' % REPLAY)
-        cls.env = harness.env()
-        cls.sample = cls.env.temp_path('sample.pam')
-        subprocess.run([sys.executable, os.path.join(harness.ROOT, 'scripts', 'make_sample.py'),
-                        cls.sample, '--width', str(W), '--height', str(H)], check=True)
-        cls.origin = preview_frame(cls.env, MODULE, W, H)
-
-    def setUp(self):
-        self.env.clear_ini('Kestrix.ini')
-        self.env.clear_ini('vorla.ini')
-
-    def source(self, image=None):
-        return harness.read_pam(image or self.sample)[4]
-
-    def session(self, lines, image=None, tablet=''):
-        run = DialogRun(self.env, MODULE, image=image or self.sample, tablet=tablet)
-        s = Script('wait-dialog', 'restore', 'tablet origin control 1012', 'tablet cursor 0', *lines)
-        samples, _ = run_with_logs(run, s)
-        self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
-        return run, samples
+class Warper(ModuleCase):
+    MODULE = MODULE
+    W, H = W, H
 
     def stroke(self, points, pressure=800):
         return pen_stroke(points, self.origin, pressure)
