@@ -8,13 +8,6 @@
 
 namespace {
 
-int pressureOf(const TabletSample& s) { return s.pressure == kEndOfStroke ? 0 : int(s.pressure); }
-
-void release(TabletSample*& sample) {
-    if (sample) freeFixed(sample);
-    sample = nullptr;
-}
-
 struct SegmentRun {
     const TextureStrokeOps* ops;
     const PaintView* view;
@@ -64,30 +57,9 @@ bool workPaintView(PaintView& p) {
 
 void textureStrokeStep(StrokeState& state, TabletSample* s, StrokeSurface& surface,
                        const TextureStrokeOps& ops) {
-    if (state.lastPressure <= 1) {
-        // No disc where a stroke starts: only segments paint.
-        release(state.previous);
-        if (pressureOf(*s) > 1) {
-            state.lastPressure = pressureOf(*s);
-            state.previous = s;
-        } else {
-            state.lastPressure = 0;
-            freeFixed(s);
-        }
-        return;
-    }
-    TabletSample& prev = *state.previous;
-    if (s->pressure == kEndOfStroke) {
-        state.lastPressure = 0;
-        release(state.previous);
-        freeFixed(s);
-        return;
-    }
-    const int spacing = std::max(1, prev.size / 2);
-    if (std::abs(prev.x - s->x) < spacing && std::abs(prev.y - s->y) < spacing && s->pressure != 0) {
-        freeFixed(s);
-        return;
-    }
+    // No disc where a stroke starts: only segments paint.
+    if (strokeGate(state, s) != StrokeGate::segment) return;
+    const TabletSample& prev = *state.previous;
 
     PaintView view;
     SegmentRun run{&ops, &view, prev.inverted != 0, true, Box{0, 0, 0, 0}};
@@ -98,7 +70,5 @@ void textureStrokeStep(StrokeState& state, TabletSample* s, StrokeSurface& surfa
     }
     finishSegment(state, surface, run.area);
 
-    release(state.previous);
-    state.previous = s;
-    state.lastPressure = pressureOf(*s);
+    advanceStroke(state, s);
 }

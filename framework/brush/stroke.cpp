@@ -94,34 +94,46 @@ void walkSegment(DabOperation operation, const TabletSample& p, const TabletSamp
     }
 }
 
-void strokeStep(StrokeState& state, TabletSample* s, const EffectHooks& hooks, SpanRule rule,
-                StrokeSurface& surface) {
+StrokeGate strokeGate(StrokeState& state, TabletSample* s) {
     if (state.lastPressure <= 1) {
         release(state.previous);
         if (pressureOf(*s) > 1) {
             state.lastPressure = pressureOf(*s);
             state.previous = s;
-            if (!s->inverted && hooks.capDab) hooks.capDab(*s);
-        } else {
-            state.lastPressure = 0;
-            freeFixed(s);
+            return StrokeGate::started;
         }
-        return;
+        state.lastPressure = 0;
+        freeFixed(s);
+        return StrokeGate::taken;
     }
-
-    TabletSample& prev = *state.previous;
+    const TabletSample& prev = *state.previous;
     if (endOfStroke(*s)) {
         state.lastPressure = 0;
         release(state.previous);
         freeFixed(s);
-        return;
+        return StrokeGate::taken;
     }
     const int spacing = std::max(1, prev.size / 2);
     if (std::abs(prev.x - s->x) < spacing && std::abs(prev.y - s->y) < spacing && s->pressure != 0) {
         freeFixed(s);
-        return;
+        return StrokeGate::taken;
     }
+    return StrokeGate::segment;
+}
 
+void advanceStroke(StrokeState& state, TabletSample* s) {
+    release(state.previous);
+    state.previous = s;
+    state.lastPressure = pressureOf(*s);
+}
+
+void strokeStep(StrokeState& state, TabletSample* s, const EffectHooks& hooks, SpanRule rule,
+                StrokeSurface& surface) {
+    const StrokeGate gate = strokeGate(state, s);
+    if (gate == StrokeGate::started && !s->inverted && hooks.capDab) hooks.capDab(*s);
+    if (gate != StrokeGate::segment) return;
+
+    TabletSample& prev = *state.previous;
     const Box& out = surface.geometry.outRect;
     DabOperation op = prev.inverted ? hooks.restoreDab : hooks.stepDab;
     if (op) walkSegment(op, prev, *s, out.width(), out.height(), rule);
@@ -135,10 +147,7 @@ void strokeStep(StrokeState& state, TabletSample* s, const EffectHooks& hooks, S
     area.right = std::max(prev.x + prev.size / 2, s->x + s->size / 2) + 1;
     area.bottom = std::max(prev.y + prev.size / 2, s->y + s->size / 2) + 1;
     finishSegment(state, surface, area);
-
-    release(state.previous);
-    state.previous = s;
-    state.lastPressure = pressureOf(*s);
+    advanceStroke(state, s);
 }
 
 void finishSegment(StrokeState& state, StrokeSurface& surface, const Box& area) {

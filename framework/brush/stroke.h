@@ -58,6 +58,15 @@ void runStrokeStep(StrokeState& state, TabletSample* sample, const ModuleInfo& m
 // presses, keep the cursor, and mark the session changed (Revert enabled).
 void finishSegment(StrokeState& state, StrokeSurface& surface, const Box& area);
 
+// The shared rules of where strokes start and end and which samples are too close to
+// matter. `started`: the sample became the first of a stroke; `taken`: it ended one or
+// was dropped (and is freed); `segment`: it makes a segment from state.previous, and the
+// caller keeps it until advanceStroke.
+enum class StrokeGate { started, taken, segment };
+StrokeGate strokeGate(StrokeState& state, TabletSample* sample);
+// After a segment: `sample` becomes the stroke's previous sample.
+void advanceStroke(StrokeState& state, TabletSample* sample);
+
 // One sample: takes ownership of `sample` (a fixed block), which it frees or keeps.
 void strokeStep(StrokeState& state, TabletSample* sample, const EffectHooks& hooks,
                 SpanRule rule, StrokeSurface& surface);
