@@ -71,6 +71,14 @@ class WineError(RuntimeError):
     pass
 
 
+def wine_start_failed(r):
+    """True when a call ended before its program ran: a non-zero exit whose only output
+    is the Wine loader's or server's own message."""
+    lines = [l for l in r.stderr.splitlines() if l.strip()]
+    return (r.returncode not in (0, 124, 137) and not r.stdout.strip() and bool(lines)
+            and all(l.startswith(('wine:', 'wine client error', 'wineserver:')) for l in lines))
+
+
 class WineEnv:
     BOOT_TIMEOUT = 180
 
@@ -197,8 +205,32 @@ class WineEnv:
         return r
 
     def run_wine(self, argv, timeout=60, env_extra=None, dll_dir=None, dll_overrides=None):
-        """Runs `<loader> argv...` under timeout; returns CompletedProcess (stdout, stderr text)."""
-        return self._call([self.loader] + list(argv), timeout, self.wine_env(env_extra, dll_dir, dll_overrides))
+        """Runs `<loader> argv...` under timeout; returns CompletedProcess (stdout, stderr text).
+
+        A call that Wine itself failed to start (the loader's own complaint, nothing from
+        the program) is tried once more: on a busy machine the loader now and then gives
+        up before the program runs, and such a call has done nothing yet."""
+        argv = [self.loader] + list(argv)
+        env = self.wine_env(env_extra, dll_dir, dll_overrides)
+        started = time.monotonic()
+        r = self._call(argv, timeout, env)
+        if wine_start_failed(r):
+            print('     (Wine did not start %s, exit %d: %s; trying once more)'
+                  % (os.path.basename(argv[1].replace('\\', '/')), r.returncode, r.stderr.strip()[:300]), flush=True)
+            started = time.monotonic()
+            r = self._call(argv, timeout, env)
+        self.last_call = (argv[1:], r.returncode, time.monotonic() - started, r.stderr)
+        return r
+
+    def last_call_text(self):
+        """The last Wine call in a few lines, for a failing test's report."""
+        if not getattr(self, 'last_call', None):
+            return ''
+        argv, rc, seconds, stderr = self.last_call
+        text = 'last Wine call: %s -> exit %d after %.2fs' % (' '.join(argv)[:300], rc, seconds)
+        if stderr.strip():
+            text += '\nits stderr: ' + stderr.strip()[-1500:]
+        return text
 
     def run_host(self, args, timeout=60, env_extra=None, dll_dir=None, dll_overrides=None, report=True):
         """host.exe with args: (returncode, report dict, stdout). For `run` (and

@@ -29,6 +29,12 @@ def iter_tests(suite):
             yield t
 
 
+def last_wine_call():
+    """What the last Wine call did, so that a failure far from a desk can be read."""
+    text = harness._env.last_call_text() if harness._env is not None else ''
+    return '\n' + text if text else ''
+
+
 class LineResult(unittest.TestResult):
     def __init__(self, verbose):
         super().__init__()
@@ -52,11 +58,11 @@ class LineResult(unittest.TestResult):
 
     def addFailure(self, test, err):
         super().addFailure(test, err)
-        self._line(test, 'FAIL', self.failures[-1][1])
+        self._line(test, 'FAIL', self.failures[-1][1] + last_wine_call())
 
     def addError(self, test, err):
         super().addError(test, err)
-        self._line(test, 'ERR', self.errors[-1][1])
+        self._line(test, 'ERR', self.errors[-1][1] + last_wine_call())
 
     def addSkip(self, test, reason):
         super().addSkip(test, reason)
@@ -65,7 +71,7 @@ class LineResult(unittest.TestResult):
     def addSubTest(self, test, subtest, err):
         super().addSubTest(test, subtest, err)  # failures land in self.failures/errors
         if err is not None:
-            detail = (self.failures + self.errors)[-1][1]
+            detail = (self.failures + self.errors)[-1][1] + last_wine_call()
             self._line(subtest, 'FAIL', detail)
 
 

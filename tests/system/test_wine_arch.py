@@ -79,5 +79,28 @@ class LoaderDetection(unittest.TestCase):
                 self.assertNotIn('passed', r.stdout)
 
 
+class WineStartFailures(unittest.TestCase):
+    """Only a call that Wine itself gave up on is tried again: a program's own failure,
+    a timeout or a crash is the test's business."""
+
+    def test_only_the_loaders_own_complaint_counts(self):
+        def done(rc, out='', err=''):
+            return subprocess.CompletedProcess([], rc, out, err)
+        cases = (
+            (done(1, err='wine client error:0: read: Connection reset by peer\n'), True),
+            (done(53, err='wine: failed to open "Z:\\x.exe": c0000135\n'), True),
+            (done(1, err='wineserver: could not connect\nwine: server died\n'), True),
+            (done(0, err='wine: anything\n'), False),                      # it ran
+            (done(1, err='host: --plugin is required\n'), False),          # the program's own error
+            (done(1, err='wine: x\nhost: --plugin is required\n'), False),
+            (done(1, out='painted\n', err='wine: x\n'), False),           # the program printed
+            (done(124, err='wine: x\n'), False),                           # the timeout's verdict
+            (done(1), False),                                               # nothing said: no guess
+        )
+        for r, want in cases:
+            with self.subTest(rc=r.returncode, out=r.stdout, err=r.stderr):
+                self.assertEqual(harness.wine_start_failed(r), want)
+
+
 if __name__ == '__main__':
     unittest.main()
