@@ -71,12 +71,20 @@ class WineError(RuntimeError):
     pass
 
 
-def wine_start_failed(r):
+# Starting any program under Wine takes well over this (0.15 s here); a silent failure
+# sooner than that cannot have come from the program.
+TOO_SOON_TO_HAVE_RUN = 0.08
+
+
+def wine_start_failed(r, seconds=None):
     """True when a call ended before its program ran: a non-zero exit whose only output
-    is the Wine loader's or server's own message."""
+    is the Wine loader's or server's own message, or a silent one too soon to have run."""
     lines = [l for l in r.stderr.splitlines() if l.strip()]
-    return (r.returncode not in (0, 124, 137) and not r.stdout.strip() and bool(lines)
-            and all(l.startswith(('wine:', 'wine client error', 'wineserver:')) for l in lines))
+    if r.returncode in (0, 124, 137) or r.stdout.strip():
+        return False
+    if not lines:
+        return seconds is not None and seconds < TOO_SOON_TO_HAVE_RUN
+    return all(l.startswith(('wine:', 'wine client error', 'wineserver:')) for l in lines)
 
 
 class WineEnv:
@@ -214,7 +222,7 @@ class WineEnv:
         env = self.wine_env(env_extra, dll_dir, dll_overrides)
         started = time.monotonic()
         r = self._call(argv, timeout, env)
-        if wine_start_failed(r):
+        if wine_start_failed(r, time.monotonic() - started):
             print('     (Wine did not start %s, exit %d: %s; trying once more)'
                   % (os.path.basename(argv[1].replace('\\', '/')), r.returncode, r.stderr.strip()[:300]), flush=True)
             started = time.monotonic()

@@ -95,11 +95,15 @@ class WineStartFailures(unittest.TestCase):
             (done(1, err='wine: x\nhost: --plugin is required\n'), False),
             (done(1, out='painted\n', err='wine: x\n'), False),           # the program printed
             (done(124, err='wine: x\n'), False),                           # the timeout's verdict
-            (done(1), False),                                               # nothing said: no guess
         )
         for r, want in cases:
             with self.subTest(rc=r.returncode, out=r.stdout, err=r.stderr):
-                self.assertEqual(harness.wine_start_failed(r), want)
+                self.assertEqual(harness.wine_start_failed(r, 1.0), want)
+        # A silent failure is Wine's only when it came too soon for any program to have run.
+        self.assertTrue(harness.wine_start_failed(done(1), 0.01))
+        self.assertFalse(harness.wine_start_failed(done(1), 0.5))
+        self.assertFalse(harness.wine_start_failed(done(1)))
+        self.assertFalse(harness.wine_start_failed(done(0), 0.01))
 
 
 if __name__ == '__main__':
