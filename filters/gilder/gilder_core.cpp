@@ -21,22 +21,6 @@ GilderParams gilderDefaults() {
     return p;
 }
 
-void sanitizeGilderParams(GilderParams& p) {
-    p.brushSize = int16_t(std::clamp<int>(p.brushSize, 1, 99));
-    p.scale = int16_t(std::clamp<int>(p.scale, 50, 150));
-    p.metal = p.metal == 1 ? 1 : 0;
-    if (p.textureIndex >= kGilderTextureCount) p.textureIndex = 0;
-    p.lightLevel = int16_t(std::clamp<int>(p.lightLevel, 0, 255));
-    p.darkLevel = int16_t(std::clamp<int>(p.darkLevel, 0, 255));
-    if (p.sizeSource != kGilderSizePressure) p.sizeSource = kGilderSizeFixed;
-}
-
-int gilderSampleSize(const GilderParams& p, int pressure, int pMax) {
-    int size = p.brushSize;
-    if (p.sizeSource == kGilderSizePressure && pMax > 0) size = mulDiv(p.brushSize, pressure, pMax);
-    return std::max(1, size);
-}
-
 MetalEnds metalEnds(int metal, bool cmyk) {
     static const MetalEnds kEnds[2][2] = {
         {{{97, 77, 0, 0}, {255, 227, 122, 0}}, {{158, 150, 0, 125}, {199, 255, 82, 255}}},

@@ -44,11 +44,6 @@ extern const uint8_t kToneMY[256];
 extern const uint8_t kToneK[256];
 
 GilderParams gilderDefaults();  // also the Reset values
-// A texture index outside 0..5 selects texture 0; other fields are clamped to range.
-void sanitizeGilderParams(GilderParams& p);
-// Sample size: scaled by pressure p of 0..pMax for the pressure source (unscaled without a
-// range), the brush size otherwise; at least 1.
-int gilderSampleSize(const GilderParams& p, int pressure, int pMax);
 
 // The metal's two ends, T1 (dark) and T2 (light), in the host's channel order.
 struct MetalEnds {

@@ -29,38 +29,6 @@ TexturerParams texturerResetParams() {
     return p;
 }
 
-void sanitizeTexturerParams(TexturerParams& p) {
-    const TexturerParams d = texturerDefaults();
-    auto within = [](int v, int lo, int hi, int fallback) { return v < lo || v > hi ? fallback : v; };
-    p.brushSize = int16_t(std::clamp<int>(p.brushSize, 1, 99));
-    p.scale = int16_t(std::clamp<int>(p.scale, 50, 150));
-    if (p.textureIndex >= kTexturerTextureCount) p.textureIndex = 0;
-    p.sizeSource = within(p.sizeSource, 0, 2, d.sizeSource);
-    p.hue = int16_t(std::clamp<int>(p.hue, 0, 360));
-    p.intensity = int16_t(std::clamp<int>(p.intensity, 0, 100));
-    p.opacitySource = within(p.opacitySource, 0, 2, d.opacitySource);
-    p.opacity = int16_t(std::clamp<int>(p.opacity, 0, 100));
-}
-
-namespace {
-
-int scaledBy(int value, int n, int max) { return max > 0 ? mulDiv(value, n, max) : value; }
-
-int bySource(int value, int source, int p, int pMax, int w, int wMax, bool eraser) {
-    if (source == 2) return value;
-    if (source == 0 && !eraser) return scaledBy(value, w, wMax);
-    return scaledBy(value, p, pMax);
-}
-
-}  // namespace
-
-TexturerSampleValues texturerSampleValues(const TexturerParams& params, int p, int pMax, int w,
-                                          int wMax, bool eraser) {
-    const int size = bySource(params.brushSize, params.sizeSource, p, pMax, w, wMax, eraser);
-    const int opacity = bySource(params.opacity, params.opacitySource, p, pMax, w, wMax, eraser);
-    return {std::max(1, size), std::clamp(opacity, 0, 100) / 4};
-}
-
 void adjustTexel(int hue, int intensity, uint8_t rgb[3]) {
     const double r = rgb[0] / 255.0, g = rgb[1] / 255.0, b = rgb[2] / 255.0;
     const double M = std::max({r, g, b}), m = std::min({r, g, b});

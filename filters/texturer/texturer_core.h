@@ -39,19 +39,6 @@ extern const TextureEntry kTexturerTextures[kTexturerTextureCount];
 TexturerParams texturerDefaults();
 // Reset differs from the defaults only in the opacity source (fixed).
 TexturerParams texturerResetParams();
-// Values from a parameters handle or the settings file, brought into range; a texture
-// index outside 0..5 selects texture 0.
-void sanitizeTexturerParams(TexturerParams& p);
-
-// Size and dab opacity of a sample (the dab opacity, 0..25, is a quarter of the opacity so
-// that dabs build up). Pressure p of 0..pMax, wheel w of 0..wMax; a device that reports no
-// range (max <= 0) leaves the value unscaled.
-struct TexturerSampleValues {
-    int size;     // >= 1
-    int opacity;  // 0..25
-};
-TexturerSampleValues texturerSampleValues(const TexturerParams& params, int p, int pMax, int w,
-                                          int wMax, bool eraser);
 
 // W x H texels of blue, green, red, rows top to bottom, each row padded to 4 bytes.
 struct PreparedTexture {

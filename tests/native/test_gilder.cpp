@@ -166,7 +166,7 @@ TEST(GilderWalk, StepsAFifthOfTheSizeFromTheLeftEnd) {
     EXPECT_TRUE(gDabs.empty());
 }
 
-TEST(GilderParams, DefaultsSanitizingAndSize) {
+TEST(GilderParams, Defaults) {
     const GilderParams d = gilderDefaults();
     EXPECT_EQ(d.brushSize, 25);
     EXPECT_EQ(d.scale, 100);
@@ -175,17 +175,6 @@ TEST(GilderParams, DefaultsSanitizingAndSize) {
     EXPECT_EQ(d.lightLevel, 255);
     EXPECT_EQ(d.darkLevel, 0);
     EXPECT_EQ(d.sizeSource, 1);
-    GilderParams p = d;
-    p.textureIndex = 6;
-    p.sizeSource = 2;
-    p.lightLevel = 300;
-    sanitizeGilderParams(p);
-    EXPECT_EQ(p.textureIndex, 0);
-    EXPECT_EQ(p.sizeSource, kGilderSizeFixed);
-    EXPECT_EQ(p.lightLevel, 255);
-    EXPECT_EQ(gilderSampleSize(d, 512, 1024), 13);
-    EXPECT_EQ(gilderSampleSize(d, 0, 1024), 1);
-    EXPECT_EQ(gilderSampleSize(p, 1, 1024), 25);  // fixed
 }
 
 TEST(GilderToneCurves, PassThroughTheirRowsWithTheirShapes) {

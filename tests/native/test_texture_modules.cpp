@@ -110,6 +110,41 @@ TEST(TexturerSample, AmountIsAQuarterOfTheOpacityTruncated) {
     }
 }
 
+// The size through each module's own sample builder: scaled by pressure (half rounds up),
+// by the wheel for texturer's tip (its eraser has no wheel), or fixed; never below 1.
+TEST(TextureSample, SizeFollowsItsSource) {
+    PacketContext c{};
+    c.geometry.zoom = 1.0f;
+    c.geometry.imageFrame = Box{0, 0, 100, 100};
+    c.geometry.outRect = Box{0, 0, 100, 100};
+    c.ranges.pressureMax = 1024;
+    c.ranges.wheelMax = 1024;
+    struct Case {
+        const ModuleInfo* module;
+        int source, pressure, wheel, altitude, size;
+    } cases[] = {
+        {&kTexturerModule, 1, 512, 0, 900, 13},    {&kTexturerModule, 1, 1, 0, 900, 1},
+        {&kTexturerModule, 0, 1024, 256, 900, 6},  {&kTexturerModule, 0, 1024, 256, -900, 25},
+        {&kTexturerModule, 2, 1, 0, 900, 25},      {&kGilderModule, kGilderSizePressure, 512, 0, 900, 13},
+        {&kGilderModule, kGilderSizePressure, 0, 0, 900, 1},
+        {&kGilderModule, kGilderSizeFixed, 1, 0, 900, 25},
+    };
+    for (const Case& k : cases) {
+        gTexturerParams = texturerDefaults();
+        gGilderParams = gilderDefaults();
+        gTexturerParams.sizeSource = k.source;
+        gGilderParams.sizeSource = k.source;
+        Packet p{};
+        p.pkNormalPressure = uint32_t(k.pressure);
+        p.pkTangentPressure = uint32_t(k.wheel);
+        p.orAltitude = k.altitude;
+        TabletSample s{};
+        buildRecord(p, c, *k.module, &s);
+        EXPECT_EQ(s.size, k.size) << k.module->name << " source " << k.source << " pressure " << k.pressure
+                                  << " wheel " << k.wheel << " altitude " << k.altitude;
+    }
+}
+
 // A stroke through the module's own stroke rule, with the repaint boxes recorded.
 class TextureStroke : public ::testing::TestWithParam<const ModuleInfo*> {
 protected:
