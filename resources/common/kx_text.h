@@ -186,4 +186,71 @@
 #define TX_NOAPPLY_pt "Não há memória suficiente para aplicar as alterações. Nada foi perdido: sua pintura continua lá, e Concluir a mantém.  Para usar Aplicar, selecione uma parte menor da imagem e reinicie o filtro."
 #define TX_NOAPPLY_es "No hay memoria suficiente para aplicar los cambios. No se ha perdido nada: su trabajo sigue ahí, y Listo lo conserva.  Para usar Aplicar, seleccione una parte más pequeña de la imagen y vuelva a iniciar el filtro."
 
+/* Names of the settings keys most modules share, and the Amount label of the modules that
+   have one. They are loaded from the string table, so a translated installation writes
+   translated keys; keys stay under 40 characters. */
+#define TX_AMOUNTBOX_en "Amount:"
+#define TX_AMOUNTBOX_de "Stärke:"
+#define TX_AMOUNTBOX_fr "Intensité :"
+#define TX_AMOUNTBOX_it "Intensità:"
+#define TX_AMOUNTBOX_ja "強さ:"
+#define TX_AMOUNTBOX_pt "Intensidade:"
+#define TX_AMOUNTBOX_es "Intensidad:"
+
+#define TX_KWINDOW_en "Window"
+#define TX_KWINDOW_de "Fenster"
+#define TX_KWINDOW_fr "Fenêtre"
+#define TX_KWINDOW_it "Finestra"
+#define TX_KWINDOW_ja "ウィンドウ"
+#define TX_KWINDOW_pt "Janela"
+#define TX_KWINDOW_es "Ventana"
+
+#define TX_KMAXIMIZED_en "Maximized"
+#define TX_KMAXIMIZED_de "Maximiert"
+#define TX_KMAXIMIZED_fr "Agrandie"
+#define TX_KMAXIMIZED_it "Ingrandita"
+#define TX_KMAXIMIZED_ja "最大化"
+#define TX_KMAXIMIZED_pt "Maximizada"
+#define TX_KMAXIMIZED_es "Maximizada"
+
+#define TX_KTOOL_en "Current Tool"
+#define TX_KTOOL_de "Aktuelles Werkzeug"
+#define TX_KTOOL_fr "Outil actuel"
+#define TX_KTOOL_it "Strumento attuale"
+#define TX_KTOOL_ja "現在のツール"
+#define TX_KTOOL_pt "Ferramenta atual"
+#define TX_KTOOL_es "Herramienta actual"
+
+#define TX_KPSIZE_en "Pressure Size"
+#define TX_KPSIZE_de "Größe nach Druck"
+#define TX_KPSIZE_fr "Taille selon pression"
+#define TX_KPSIZE_it "Dimensione da pressione"
+#define TX_KPSIZE_ja "サイズの筆圧"
+#define TX_KPSIZE_pt "Tamanho por pressão"
+#define TX_KPSIZE_es "Tamaño por presión"
+
+#define TX_KPAMOUNT_en "Pressure Amount"
+#define TX_KPAMOUNT_de "Stärke nach Druck"
+#define TX_KPAMOUNT_fr "Intensité selon pression"
+#define TX_KPAMOUNT_it "Intensità da pressione"
+#define TX_KPAMOUNT_ja "強さの筆圧"
+#define TX_KPAMOUNT_pt "Intensidade por pressão"
+#define TX_KPAMOUNT_es "Intensidad por presión"
+
+#define TX_KBRUSHSIZE_en "Brush Size"
+#define TX_KBRUSHSIZE_de "Pinselgröße"
+#define TX_KBRUSHSIZE_fr "Taille du pinceau"
+#define TX_KBRUSHSIZE_it "Dimensione pennello"
+#define TX_KBRUSHSIZE_ja "ブラシサイズ"
+#define TX_KBRUSHSIZE_pt "Tamanho do pincel"
+#define TX_KBRUSHSIZE_es "Tamaño del pincel"
+
+#define TX_KAMOUNT_en "Amount"
+#define TX_KAMOUNT_de "Stärke"
+#define TX_KAMOUNT_fr "Intensité"
+#define TX_KAMOUNT_it "Intensità"
+#define TX_KAMOUNT_ja "強さ"
+#define TX_KAMOUNT_pt "Intensidade"
+#define TX_KAMOUNT_es "Intensidad"
+
 #endif
