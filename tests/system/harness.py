@@ -12,7 +12,6 @@ WINEARCH=win64 prefix with the 64-bit loader, the i686 build in a win32 prefix w
 import atexit
 import os
 import shutil
-import signal
 import subprocess
 import tempfile
 import time
@@ -259,26 +258,41 @@ class WineEnv:
         return r.returncode, report, r.stdout
 
     # --- INI files in the Windows directory ----------------------------------
-    def read_ini(self, name):
-        """{section: {key: value}} of an INI file in the Windows directory, as written
-        (case kept); {} when it doesn't exist."""
+    def ini_entries(self, name):
+        """(section, key, value) of every entry of an INI file in the Windows directory, in
+        the file's order and case, and (section, None, None) for each section's heading;
+        none when the file doesn't exist."""
         path = os.path.join(self.windows_dir, name)
         if not os.path.exists(path):
-            return {}
+            return
         with open(path, 'rb') as f:
             raw = f.read()
         text = raw.decode('utf-16') if raw[:2] in (b'\xff\xfe', b'\xfe\xff') else raw.decode('utf-8-sig', errors='replace')
-        sections, current = {}, None
+        section = None
         for line in text.splitlines():
             line = line.strip()
             if not line or line.startswith(';'):
                 continue
             if line.startswith('[') and line.endswith(']'):
-                current = sections.setdefault(line[1:-1], {})
-            elif '=' in line and current is not None:
+                section = line[1:-1]
+                yield section, None, None
+            elif '=' in line and section is not None:
                 k, v = line.split('=', 1)
-                current[k.strip()] = v.strip()
+                yield section, k.strip(), v.strip()
+
+    def read_ini(self, name):
+        """{section: {key: value}} of an INI file in the Windows directory, as written
+        (case kept); {} when it doesn't exist."""
+        sections = {}
+        for section, k, v in self.ini_entries(name):
+            keys = sections.setdefault(section, {})
+            if k is not None:
+                keys[k] = v
         return sections
+
+    def ini_keys(self, name, section):
+        """The keys of one section in the file's order, repeats kept."""
+        return [k for s, k, _ in self.ini_entries(name) if s == section and k is not None]
 
     def write_ini(self, name, text):
         with open(os.path.join(self.windows_dir, name), 'w', encoding='utf-8', newline='\r\n') as f:

@@ -3,21 +3,16 @@ a resting pen, the eraser) exactly as the native replay of its sample log paints
 its colour from the host's services, the system's colour box and the eyedropper, resets,
 keeps its settings, and leaves the host's image alone on Cancel."""
 import os
-import subprocess
-import sys
 import unittest
 
 import harness
-from dialog_session import REPLAY, DialogRun, Script, pen_stroke, preview_frame, replay, run_with_logs
+from module_case import ModuleCase, differing
+from dialog_session import DialogRun, Script, pen_stroke, replay
 
 W, H = 160, 110
 MODULE = 'airbrush'
 # Everything on fixed values: the pen's pressure then changes neither size nor flow.
 FIXED = '[Spray Studio]\nPressure Size=2\nPressure Ink Flow=2\nBrush Size=%d\nInk Flow=%d\n'
-
-
-def differing(a, b):
-    return sum(1 for x, y in zip(a, b) if x != y) + abs(len(a) - len(b))
 
 
 def params_of(samples):
@@ -33,32 +28,13 @@ def colour_of(params):
     return tuple(words[:3]), tuple(words[3:])
 
 
-class Airbrush(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        if not os.path.exists(REPLAY):
-            raise unittest.SkipTest('the native replay tool is not built (%s)' % REPLAY)
-        cls.env = harness.env()
-        cls.sample = cls.env.temp_path('sample.pam')
-        subprocess.run([sys.executable, os.path.join(harness.ROOT, 'scripts', 'make_sample.py'),
-                        cls.sample, '--width', str(W), '--height', str(H)], check=True)
-        cls.origin = preview_frame(cls.env, MODULE, W, H)
-
-    def setUp(self):
-        self.env.clear_ini('Kestrix.ini')
-        self.env.clear_ini('vorla.ini')
-
-    def source(self):
-        return harness.read_pam(self.sample)[4]
+class Airbrush(ModuleCase):
+    MODULE = MODULE
+    W, H = W, H
 
     def session(self, lines, image=None, extra=(), size=30, flow=60, check=True):
         self.env.write_ini('Kestrix.ini', FIXED % (size, flow))
-        run = DialogRun(self.env, MODULE, image=image or self.sample, extra=extra)
-        s = Script('wait-dialog', 'restore', 'tablet origin control 1012', 'tablet cursor 0', *lines)
-        samples, _ = run_with_logs(run, s)
-        if check:
-            self.assertEqual(run.report.get('script.result'), 'ok', run.report.get('script.error'))
-        return run, samples
+        return super().session(lines, image=image, extra=extra, check=check)
 
     def stroke(self, points, tilt=0, azimuth=0, pressure=800):
         """A pen stroke tilted `tilt` degrees from upright towards `azimuth` degrees."""

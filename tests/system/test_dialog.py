@@ -357,11 +357,10 @@ class Layout(DialogTest):
     def test_enlarging_grows_the_preview_and_keeps_buttons_right(self):
         run = self.session()
         s = self.opened()
-        w0, p0, b0 = s.add('window'), s.add('preview'), s.add('read 1')
+        w0, p0 = s.add('window'), s.add('preview')
         s.add('move 10 10 1100 900')
         w1, p1 = s.add('window'), s.add('preview')
         buttons = [s.add('read %d' % i) for i in (1, 2, 4, 5)]
-        logo_before, logo_after = None, None
         s.add('move 10 10 200 150')
         small = s.add('window')
         s.add('click 1')

@@ -11,13 +11,12 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import harness  # noqa: E402
-from dialog_session import (REPLAY, DialogRun, Script, pen_stroke, preview_frame,  # noqa: E402
-                            replay, run_with_logs)
+from dialog_session import DialogRun, Script, pen_stroke, preview_frame, replay, run_with_logs  # noqa: E402
+from module_case import LANGS, differing  # noqa: E402
 from peres import RT_DIALOG, RT_GROUP_ICON, PeImage, PeResources, parse_dialog  # noqa: E402
 
 MODULE = 'grainwash'
 W, H = 120, 90
-LANGS = (0x0409, 0x0407, 0x040C, 0x0410, 0x0411, 0x0416, 0x0C0A)
 BS_TYPEMASK, BS_CHECKBOX, BS_AUTORADIOBUTTON = 0xF, 2, 9
 ENGLISH = {
     10000: 'Grain Wash', 10001: 'Reset', 10002: 'Cancel',
@@ -27,10 +26,6 @@ ENGLISH = {
     10011: 'Pressure Size', 10012: 'Pressure Amount', 10013: 'Brush Size', 10014: 'Amount',
     10015: 'Buildup', 10016: 'Monochromatic', 10017: 'Uniform',
 }
-
-
-def differing(a, b):
-    return sum(1 for x, y in zip(a, b) if x != y) + abs(len(a) - len(b))
 
 
 class ExportsAndResources(unittest.TestCase):

@@ -1,7 +1,6 @@
 """The reference host (host.exe) driven through probe.8bf under Wine."""
 import os
 import random
-import shutil
 import struct
 import sys
 import unittest

@@ -8,6 +8,7 @@ import unittest
 import harness
 from dialog_session import (REPLAY, DialogRun, Script, pen_stroke, preview_frame, replay,
                             run_with_logs)
+from module_case import differing
 
 W, H = 160, 110
 MODULES = ('spotclean', 'dustclean')
@@ -21,11 +22,6 @@ def split_after_first_stroke(samples, path):
     with open(path, 'w') as f:
         f.writelines(lines[:end + 1])
     return path
-
-
-def differing(a, b):
-    """How many bytes differ (a readable failure instead of two pictures as text)."""
-    return sum(1 for x, y in zip(a, b) if x != y) + abs(len(a) - len(b))
 
 
 class SpeckRemoval(unittest.TestCase):

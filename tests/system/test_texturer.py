@@ -4,29 +4,19 @@ import os
 import unittest
 
 import harness
-from module_case import ModuleCase, differing
-from dialog_session import DialogRun, Script, pen_stroke, replay
+from module_case import LANGS, SCREENSHOTS, ModuleCase, colours_of, differing
+from dialog_session import DialogRun, Script, replay
 from peres import PeResources
 
 W, H = 160, 110
 MODULE = 'texturer'
 NAMES = ['Big Bricks', 'Bricks', 'Bumpy', 'Noise', 'Swoosh', 'Wood']
 NAME_IDS = [141, 142, 143, 144, 145, 119]
-LANGS = (0x0409, 0x0407, 0x040C, 0x0410, 0x0411, 0x0416, 0x0C0A)
-SCREENSHOTS = os.path.join(harness.ROOT, 'build', 'screenshots')
-
-
-def colours_of(png):
-    w, _, n, rows = harness.read_png(png)
-    return {tuple(r[n * x:n * x + 3]) for r in rows for x in range(w)}
 
 
 class Texturer(ModuleCase):
     MODULE = MODULE
     W, H = W, H
-
-    def stroke(self, y, x0=10, x1=W - 10, pressure=900):
-        return pen_stroke([(x, y + (x // 7) % 5) for x in range(x0, x1, 3)], self.origin, pressure)
 
     def test_dialog_lists_the_textures_and_the_swatch_follows_the_choice(self):
         os.makedirs(SCREENSHOTS, exist_ok=True)
@@ -116,12 +106,12 @@ class Texturer(ModuleCase):
         harness.write_pam(cmyk, W, H, 'CMYK_ALPHA', bytes(data))
         for image in (self.sample, cmyk):
             with self.subTest(image=os.path.basename(image)):
-                lines = self.stroke(25) + self.stroke(60, pressure=1000)
+                lines = self.wavy_stroke(25) + self.wavy_stroke(60, pressure=1000)
                 # Another texture, scale, hue and intensity, fixed opacity, then the eraser.
                 lines += ['select 1000 0', 'focus 3', 'type 3 120', 'settext 5 40', 'settext 7 70',
                           'click 1019', 'settext 13 100']
-                lines += self.stroke(40)
-                lines += ['tablet cursor 1'] + self.stroke(30, x0=40, x1=120) + ['tablet cursor 0', 'click 1']
+                lines += self.wavy_stroke(40)
+                lines += ['tablet cursor 1'] + self.wavy_stroke(30, x0=40, x1=120) + ['tablet cursor 0', 'click 1']
                 run, samples = self.session(lines, image=image)
                 # Typing the scale passes below its minimum ("1", "12"): no message for that.
                 self.assertNotIn('messagebox.1.text', run.report)
@@ -136,7 +126,7 @@ class Texturer(ModuleCase):
         for index in (4, 3):
             self.env.clear_ini('Kestrix.ini')
             run, samples = self.session(['select 1000 %d' % index, 'click 1003', 'click 1019',
-                                         'settext 12 40', 'settext 13 100'] + self.stroke(50) + ['click 1'])
+                                         'settext 12 40', 'settext 13 100'] + self.wavy_stroke(50) + ['click 1'])
             out = run.out_image()[4]
             self.assertEqual(differing(out, replay(run, samples, MODULE, done=True)[1]), 0)
             outs.append(out)
@@ -177,7 +167,7 @@ class Texturer(ModuleCase):
         self.assertNotIn('Brush Size', section)
 
     def test_cancel_after_strokes_gives_the_picture_back_unchanged(self):
-        run, _ = self.session(self.stroke(40) + ['answer yes', 'click 2'])
+        run, _ = self.session(self.wavy_stroke(40) + ['answer yes', 'click 2'])
         self.assertEqual(run.report['result.start'], '1')
         self.assertEqual(run.out_image()[4], self.source())
 

@@ -4,26 +4,11 @@ import os
 import unittest
 
 import harness
-from module_case import ModuleCase, differing
+from module_case import SCREENSHOTS, ModuleCase, differing
 from dialog_session import DialogRun, Script, pen_stroke, preview_frame, replay, run_with_logs
 
 W, H = 160, 110
 MODULE = 'warper'
-SCREENSHOTS = os.path.join(harness.ROOT, 'build', 'screenshots')
-
-
-def ini_keys_in_order(env):
-    """The key names of the [Warper] section as the file has them."""
-    with open(os.path.join(env.windows_dir, 'Kestrix.ini'), 'rb') as f:
-        text = f.read().decode('latin-1')
-    keys, inside = [], False
-    for line in text.splitlines():
-        line = line.strip()
-        if line.startswith('['):
-            inside = line == '[Warper]'
-        elif inside and '=' in line:
-            keys.append(line.split('=', 1)[0])
-    return keys
 
 
 class Warper(ModuleCase):
@@ -119,7 +104,7 @@ class Warper(ModuleCase):
 
     def test_settings_come_back_in_their_order_and_reset_selects_the_brush(self):
         run, _ = self.session(['settext 12 60', 'click 1002', 'click 1019', 'settext 3 40', 'click 302', 'click 1'])
-        params = [k for k in ini_keys_in_order(self.env) if k not in ('Window', 'Maximized')]
+        params = [k for k in self.env.ini_keys('Kestrix.ini', 'Warper') if k not in ('Window', 'Maximized')]
         self.assertEqual(params, ['Current Tool', 'Pressure Size', 'Pressure Distort', 'Brush Size', 'Distortion'])
         ini = self.env.read_ini('Kestrix.ini')['Warper']
         self.assertEqual([ini[k] for k in ('Current Tool', 'Pressure Size', 'Pressure Distort', 'Brush Size',

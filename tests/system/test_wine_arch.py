@@ -1,6 +1,5 @@
 """Deciding whether this machine runs 32-bit Wine: the skip path must never pass or fail."""
 import os
-import stat
 import subprocess
 import sys
 import tempfile
