@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/brush/portable_math.h"
+
 namespace {
 
 // A size or flow from its source: a device without the axis gives the slider value.
@@ -12,14 +14,14 @@ int scaled(int value, int reading, int maximum) {
     return maximum > 0 ? sprayMulDiv(value, reading, maximum) : value;
 }
 
-// Direction of a sample, in single precision as the footprints use it. cos and sin are
-// taken in double and rounded once, like every build's.
+// Direction of a sample, in single precision as the footprints use it: cos and sin in
+// double, rounded once.
 struct Direction {
     float c, s;
 };
 Direction directionOf(const AirbrushSample& sample) {
     const double a = double(sample.azimuth);
-    return {float(std::cos(a)), float(std::sin(a))};
+    return {float(portableCos(a)), float(portableSin(a))};
 }
 
 float tiltFraction(const SprayTables& t, const AirbrushSample& s) {
@@ -50,10 +52,10 @@ void buildSprayTables(SprayTables& t) {
         const float a = float(std::sqrt(2.0 * s * s));
         t.halfWidth[s] = int16_t(std::trunc(std::sqrt(2.0 * double(a) * double(a))));
     }
-    const float denominator = 1.0f - float(std::exp(-6.0));
+    const float denominator = 1.0f - float(portableExp(-6.0));
     for (int k = 0; k < 1024; ++k) {
         const float u = float(k) / 1024.0f;
-        const float rise = 1.0f - float(std::exp(double(-6.0f * u * u)));
+        const float rise = 1.0f - float(portableExp(double(-6.0f * u * u)));
         t.falloff[k] = uint8_t(int(255.0f * rise / denominator));
     }
 }

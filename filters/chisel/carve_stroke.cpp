@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/brush/portable_math.h"
+
 namespace {
 
 // The angles of the stroke geometry, kept at the precision the carving was tuned with.
@@ -18,7 +20,7 @@ int amountFor(const ChiselParams& params, int width) {
 CrossSection crossSectionAt(const ChiselSample& at, float direction) {
     const float r = float(at.width * 0.5);
     const float a = float(direction + kQuarterTurn);
-    const double s = std::sin(double(a)), c = std::cos(double(a));
+    const double s = portableSin(double(a)), c = portableCos(double(a));
     return CrossSection{float(at.x - r * s), float(at.y + r * c), float(at.x + r * s),
                         float(at.y - r * c)};
 }
@@ -104,7 +106,7 @@ int grooveWidth(const ChiselParams& params, int pressure, int pressureMax) {
 float heading(int x0, int y0, int x1, int y1) {
     const double dx = double(x0) - x1, dy = double(y0) - y1;
     const double len = std::sqrt(dx * dx + dy * dy);
-    const double g = std::acos(dy / len);
+    const double g = portableAcos(dy / len);
     return float(x0 <= x1 ? g : 2.0 * kPi - g);
 }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "framework/brush/portable_math.h"
+
 // Every named value is a float, computed in double and rounded once where it is assigned,
 // so that the x87-free 32- and 64-bit modules and the native replay agree to the bit.
 //
@@ -77,7 +79,7 @@ void buildGrooveProfile(ProfileEntry* profile, int capacity, int width, int amou
 }
 
 void rotateProfileNormals(ProfileEntry* profile, int capacity, float angle) {
-    const double c = std::cos(double(angle)), s = std::sin(double(angle));
+    const double c = portableCos(double(angle)), s = portableSin(double(angle));
     for (int i = 0; i < capacity; ++i) {
         const double nx = profile[i].nx, ny = profile[i].ny;
         profile[i].nx = float(c * nx - s * ny);

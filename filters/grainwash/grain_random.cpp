@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "framework/brush/portable_math.h"
+
 namespace {
 
 constexpr int32_t kM1 = 259200, kA1 = 7141, kC1 = 54773;
@@ -60,7 +62,7 @@ float grainGaussian(GrainRandom& r) {
         s = a * a + b * b;
         // s == 0 would divide by zero below (two deviates of exactly 0.5).
     } while (s >= 1.0f || s == 0.0f);
-    const double f = std::sqrt(-2.0 * std::log(double(s)) / s);
+    const double f = std::sqrt(-2.0 * portableLog(double(s)) / s);
     r.savedGaussian = float(a * f);
     r.hasSaved = true;
     return float(b * f);
