@@ -1,5 +1,6 @@
 """The real spotclean, dustclean and warper modules in the reference host under Wine."""
 import os
+import re
 import struct
 import subprocess
 import tempfile
@@ -71,6 +72,20 @@ class ModuleFiles(unittest.TestCase):
             fmt = "pei-i386" if harness.build_bits() == 32 else "pei-x86-64"
             self.assertIn("file format " + fmt, subprocess.run(
                 [harness.objdump(), "-f", path], capture_output=True, text=True).stdout)
+
+    def test_no_module_rounds_transcendentals_its_own_way(self):
+        # The native replay computes with glibc; a module that took sin, log and the like
+        # from mingw-w64 (the x87 unit's fsincos, fyl2x, ...) or from msvcrt would round
+        # some arguments differently and its sessions would not replay bit for bit.
+        x87 = re.compile(r"\s(fsin|fcos|fsincos|fptan|fpatan|fyl2x|fyl2xp1|f2xm1)\b")
+        maths = re.compile(r"^\s+[0-9a-f]+\s+\d+\s+_?(a?sin|a?cos|a?tan|atan2|sinh|cosh|tanh|exp2?|expm1|"
+                           r"log|log2|log10|log1p|pow|cbrt|hypot)f?$", re.M)
+        for module in ("spotclean", "dustclean", "airbrush", "chisel", "texturer", "gilder", "warper", "grainwash"):
+            path = harness.module_path(module)
+            code = subprocess.run([harness.objdump(), "-d", path], capture_output=True, text=True, check=True).stdout
+            self.assertEqual(sorted(set(m.group(1) for m in x87.finditer(code))), [], module)
+            imports = subprocess.run([harness.objdump(), "-p", path], capture_output=True, text=True, check=True).stdout
+            self.assertEqual(maths.findall(imports), [], module)
 
     def test_pipl_resource_is_byte_for_byte_the_table(self):
         env = harness.env()
