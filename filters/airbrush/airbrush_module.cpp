@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "filters/airbrush/spray_colour.h"
+#include "framework/brush/restore.h"
 #include "framework/brush/stroke.h"
 #include "framework/dialog/dialog_controls.h"
 #include "framework/dialog/preview_map.h"
@@ -184,32 +185,26 @@ const QueueRule kQueue = {80, false, 0};
 
 bool airbrushCanvas(SprayCanvas& canvas) {
     const FilterRecord* r = gPlugin.record;
-    if (!r || !r->outData || !sTables || !sMask) return false;
-    const SourcePlanes source = sourcePlanes(*r);
-    if (!source.data || source.stride < r->planes) return false;
+    WorkView w;
+    if (!sTables || !sMask || !viewWorkImage(w)) return false;
     const bool cmyk = r->imageMode == plugInModeCMYKColor;
     if (r->imageMode != plugInModeRGBColor && !cmyk) return false;
-    if (processedChannels(*r) != (cmyk ? 4 : 3)) return false;
+    if (w.colours != (cmyk ? 4 : 3)) return false;
     SprayImage im{};
-    im.source = source.data;
-    im.sourceRow = int(source.rowBytes);
-    im.sourceStride = source.stride;
-    im.result = static_cast<uint8_t*>(r->outData);
-    im.resultRow = r->outRowBytes;
-    if (r->haveMask && r->maskData) {
-        im.mask = static_cast<const uint8_t*>(r->maskData);
-        im.maskRow = r->maskRowBytes;
-    }
-    im.planes = r->planes;
-    im.width = r->filterRect.right - r->filterRect.left;
-    im.height = r->filterRect.bottom - r->filterRect.top;
-    im.transparency = hasTransparencyPlane(r->imageMode, r->planes);
+    im.source = w.in;
+    im.sourceRow = int(w.inRow);
+    im.sourceStride = w.inStride;
+    im.result = w.out;
+    im.resultRow = int(w.outRow);
+    im.mask = w.mask;
+    im.maskRow = int(w.maskRow);
+    im.planes = w.planes;
+    im.width = w.width;
+    im.height = w.height;
+    im.transparency = w.alpha >= 0;
     canvas = SprayCanvas{im, &gAirbrushParams, sTables, sMask, &sRandom};
     return true;
 }
-
-SprayStroke& airbrushStroke() { return sStroke; }
-SprayRandom& airbrushRandom() { return sRandom; }
 
 ModuleInfo airbrushModule(const DialogHooks* hooks) {
     ModuleInfo m{"airbrush", &kHooks, &gAirbrushParams, sizeof(AirbrushParams), &kSettings,

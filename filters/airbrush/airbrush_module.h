@@ -17,9 +17,6 @@ constexpr int kPickerPromptId = 17012;  // "Select airbrush color"
 // and the native tests).
 ModuleInfo airbrushModule(const DialogHooks* hooks);
 
-// The module's state, for its dialog glue and the tests.
-SprayStroke& airbrushStroke();
-SprayRandom& airbrushRandom();
 // The canvas over the current record's buffers; false when the image cannot be painted
 // (no buffers, or channels that are neither RGB nor CMYK).
 bool airbrushCanvas(SprayCanvas& canvas);

@@ -97,19 +97,12 @@ inline double reduceQuarterTurns(double x, int& quadrant) {
     return ((x - k * kPiOver2A) - k * kPiOver2B) - k * kPiOver2C;
 }
 
-inline double asinSmall(double t) {  // 0 <= t <= 0.5
-    const double z = t * t;
-    return t + t * z * horner(kAsin, z);
-}
-
-}  // namespace portable_math_detail
-
-inline double portableSin(double x) {
-    using namespace portable_math_detail;
+// sin(x + turns * pi/2): cos is sin one quarter turn further.
+inline double sinQuarterTurnsOn(double x, int turns) {
     if (!std::isfinite(x)) return std::numeric_limits<double>::quiet_NaN();
     int q;
     const double r = reduceQuarterTurns(x, q);
-    switch (q) {
+    switch ((q + turns) & 3) {
     case 0: return sinKernel(r);
     case 1: return cosKernel(r);
     case 2: return -sinKernel(r);
@@ -117,18 +110,15 @@ inline double portableSin(double x) {
     }
 }
 
-inline double portableCos(double x) {
-    using namespace portable_math_detail;
-    if (!std::isfinite(x)) return std::numeric_limits<double>::quiet_NaN();
-    int q;
-    const double r = reduceQuarterTurns(x, q);
-    switch (q) {
-    case 0: return cosKernel(r);
-    case 1: return -sinKernel(r);
-    case 2: return -cosKernel(r);
-    default: return sinKernel(r);
-    }
+inline double asinSmall(double t) {  // 0 <= t <= 0.5
+    const double z = t * t;
+    return t + t * z * horner(kAsin, z);
 }
+
+}  // namespace portable_math_detail
+
+inline double portableSin(double x) { return portable_math_detail::sinQuarterTurnsOn(x, 0); }
+inline double portableCos(double x) { return portable_math_detail::sinQuarterTurnsOn(x, 1); }
 
 inline double portableExp(double x) {
     using namespace portable_math_detail;
